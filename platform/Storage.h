@@ -1,0 +1,37 @@
+// Files and paths of the kit, over std::filesystem.
+#pragma once
+
+#include "platform/Types.h"
+
+#include <string>
+
+struct entry_ref {
+    std::string path;
+};
+
+class BPath {
+public:
+    BPath() = default;
+    explicit BPath(const char* path) { SetTo(path); }
+
+    status_t SetTo(const char* path);
+    status_t InitCheck() const { return path_.empty() ? B_ERROR : B_OK; }
+    // The folder holding this path; fails for the root and for an empty path.
+    status_t GetParent(BPath* parent) const;
+    const char* Path() const { return path_.empty() ? nullptr : path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+class BEntry {
+public:
+    // With traverse false a link names itself, not what it points to.
+    BEntry(const entry_ref* ref, bool traverse = false);
+
+    status_t InitCheck() const { return path_.empty() ? B_ERROR : B_OK; }
+    status_t GetPath(BPath* path) const;
+
+private:
+    std::string path_;
+};

@@ -1,0 +1,86 @@
+// Basic types, geometry and constants of the application kit.
+#pragma once
+
+#include <cstdint>
+
+using int8 = std::int8_t;
+using uint8 = std::uint8_t;
+using int32 = std::int32_t;
+using uint32 = std::uint32_t;
+using int64 = std::int64_t;
+using bigtime_t = std::int64_t;
+using status_t = std::int32_t;
+
+constexpr status_t B_OK = 0;
+constexpr status_t B_ERROR = -1;
+
+struct rgb_color {
+    uint8 red;
+    uint8 green;
+    uint8 blue;
+    uint8 alpha;
+
+    friend bool operator==(const rgb_color&, const rgb_color&) = default;
+};
+
+struct BPoint {
+    float x = 0;
+    float y = 0;
+
+    constexpr BPoint() = default;
+    constexpr BPoint(float px, float py) : x(px), y(py) {}
+};
+
+// Edges are inclusive: left 10 to right 29 spans 20 pixels.
+struct BRect {
+    float left = 0;
+    float top = 0;
+    float right = -1;
+    float bottom = -1;
+
+    constexpr BRect() = default;
+    constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
+
+    constexpr float Width() const { return right - left; }
+    constexpr float Height() const { return bottom - top; }
+    constexpr bool IsValid() const { return left <= right && top <= bottom; }
+    constexpr void InsetBy(float dx, float dy) {
+        left += dx;
+        top += dy;
+        right -= dx;
+        bottom -= dy;
+    }
+};
+
+// Only solid drawing exists in this kit.
+struct pattern {
+    uint8 data[8];
+};
+constexpr pattern B_SOLID_HIGH = {{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}};
+
+// View resizing modes and flags.
+constexpr uint32 B_FOLLOW_LEFT_RIGHT = 0x1204;
+constexpr uint32 B_FOLLOW_TOP = 0x0010;
+constexpr uint32 B_FOLLOW_TOP_BOTTOM = 0x0030;
+constexpr uint32 B_FOLLOW_ALL_SIDES = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP_BOTTOM;
+constexpr uint32 B_WILL_DRAW = 0x20000000;
+constexpr uint32 B_PULSE_NEEDED = 0x10000000;
+
+// Window types and flags.
+enum window_type { B_TITLED_WINDOW = 1 };
+constexpr uint32 B_NOT_RESIZABLE = 0x00000002;
+constexpr uint32 B_NOT_ZOOMABLE = 0x00000040;
+constexpr uint32 B_CURRENT_WORKSPACE = 0;
+
+static_assert(B_FOLLOW_ALL_SIDES == 0x1234);
+static_assert((B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP) == 0x1214);
+static_assert((B_WILL_DRAW | B_PULSE_NEEDED) == 0x30000000);
+static_assert((B_NOT_RESIZABLE | B_NOT_ZOOMABLE) == 0x42);
+
+// Key bytes delivered to KeyDown.
+constexpr char B_ENTER = 10;
+constexpr char B_ESCAPE = 27;
+constexpr char B_LEFT_ARROW = 28;
+constexpr char B_RIGHT_ARROW = 29;
+constexpr char B_UP_ARROW = 30;
+constexpr char B_DOWN_ARROW = 31;

@@ -1,0 +1,69 @@
+// The drawing view of the kit: a persistent back buffer shown by a widget, plus the hooks
+// through which the window hands it drawing requests, pulses and keys.
+#pragma once
+
+#include "platform/Types.h"
+
+#include <memory>
+
+class QImage;
+class QWidget;
+class BWindow;
+struct ViewPrivate;
+
+class BView {
+public:
+    BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
+    virtual ~BView();
+    BView(const BView&) = delete;
+    BView& operator=(const BView&) = delete;
+
+    // Hooks.
+    virtual void AttachedToWindow() {}
+    virtual void Draw(BRect /*updateRect*/) {}
+    virtual void Pulse() {}
+    virtual void KeyDown(const char* /*bytes*/, int32 /*numBytes*/) {}
+
+    // Drawing. Integer coordinates name pixel centres; rectangles include both edges.
+    void SetHighColor(rgb_color color);
+    void SetHighColor(uint8 r, uint8 g, uint8 b, uint8 a = 255) { SetHighColor({r, g, b, a}); }
+    rgb_color HighColor() const;
+    void SetLowColor(rgb_color color);
+    void SetLowColor(uint8 r, uint8 g, uint8 b, uint8 a = 255) { SetLowColor({r, g, b, a}); }
+    rgb_color LowColor() const;
+    void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
+    void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
+    void FillEllipse(BPoint center, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
+    void SetFontSize(float pixels);
+    float StringWidth(const char* text) const;
+    void MovePenTo(float x, float y);
+    void MovePenTo(BPoint pt) { MovePenTo(pt.x, pt.y); }
+    BPoint PenLocation() const;
+    void DrawString(const char* text);
+
+    BRect Bounds() const;
+    BRect Frame() const;
+    const char* Name() const;
+    uint32 Flags() const;
+    uint32 ResizingMode() const;
+
+    // Shows everything drawn so far, now.
+    void Sync();
+    // Asks for Draw() to be called for the whole view from the event loop.
+    void Invalidate();
+
+    BWindow* Window() const;
+    void MakeFocus(bool focus = true);
+    bool IsFocus() const;
+
+    // The back buffer as drawn, at its device-pixel ratio (a copy).
+    QImage Snapshot() const;
+    // Device pixels per view pixel of the back buffer.
+    int BufferScale() const;
+    QWidget* Widget() const;
+
+private:
+    friend class BWindow;
+    friend class ViewWidget;
+    std::unique_ptr<ViewPrivate> d;
+};

@@ -1,0 +1,40 @@
+#include "game/TumbleView.h"
+
+#include "platform/Application.h"
+#include "platform/Storage.h"
+#include "store/ScoreFile.h"
+
+#include <unistd.h>
+
+namespace {
+
+// The folder of the running executable becomes the working directory, where the score
+// file lives. Without an application or a path, the working directory stays as it is.
+void EnterProgramFolder() {
+    if (be_app == nullptr)
+        return;
+    app_info info;
+    if (be_app->GetAppInfo(&info) != B_OK)
+        return;
+    BEntry entry(&info.ref, false);
+    BPath path;
+    if (entry.GetPath(&path) != B_OK)
+        return;
+    BPath folder;
+    if (path.GetParent(&folder) != B_OK)
+        return;
+    if (chdir(folder.Path()) != 0)
+        return;
+}
+
+} // namespace
+
+void TumbleView::LoadHighScore() {
+    EnterProgramFolder();
+    ReadScoreFile(kScoreFileName, &highScore);
+}
+
+void TumbleView::SaveHighScore() {
+    // Nothing to tell the player: the score still counts as best for this run.
+    WriteScoreFile(kScoreFileName, kScoreTempName, score);
+}

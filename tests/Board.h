@@ -1,0 +1,24 @@
+// Boards for tests, drawn as text: one string per row, top row first, a character per column.
+//   '.' empty   '1'..'7' gems   'M' magic gem
+#pragma once
+
+#include "game/TumbleView.h"
+
+#include <QImage>
+
+#include <initializer_list>
+#include <string>
+
+// Fills the lowest rows of the well from the diagram; rows above it are emptied.
+void SetBoard(TumbleView& view, std::initializer_list<const char*> rows);
+// The well's rows from firstRow to 19 as a diagram, one line per row.
+std::string BoardText(const TumbleView& view, int firstRow = 0);
+int CountGems(const TumbleView& view);
+
+// The colour of view pixel (x, y) in a back buffer, sampled at the centre of its device pixels.
+struct Rgb {
+    int r, g, b;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+Rgb PixelAt(const QImage& image, int x, int y);
+std::ostream& operator<<(std::ostream& os, const Rgb& c);
