@@ -1,5 +1,6 @@
 #include "tests/Board.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 
@@ -45,4 +46,43 @@ Rgb PixelAt(const QImage& image, int x, int y) {
 
 std::ostream& operator<<(std::ostream& os, const Rgb& c) {
     return os << '(' << c.r << ", " << c.g << ", " << c.b << ')';
+}
+
+void FillView(BView& view, rgb_color colour) {
+    view.SetHighColor(colour);
+    view.FillRect(view.Bounds());
+}
+
+testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colour) {
+    const int l = static_cast<int>(rect.left), t = static_cast<int>(rect.top);
+    const int r = static_cast<int>(rect.right), b = static_cast<int>(rect.bottom);
+    for (int y = t - 1; y <= b + 1; ++y) {
+        for (int x = l - 1; x <= r + 1; ++x) {
+            const bool inside = x >= l && x <= r && y >= t && y <= b;
+            const Rgb p = PixelAt(image, x, y);
+            if ((p == colour) != inside)
+                return testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is " << p << ", "
+                       << (inside ? "inside" : "outside") << " the rectangle of " << colour;
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+Box InkBox(const QImage& image, BRect area, Rgb background) {
+    Box box{static_cast<int>(area.right) + 1, static_cast<int>(area.bottom) + 1,
+            static_cast<int>(area.left) - 1, static_cast<int>(area.top) - 1};
+    bool any = false;
+    for (int y = static_cast<int>(area.top); y <= static_cast<int>(area.bottom); ++y) {
+        for (int x = static_cast<int>(area.left); x <= static_cast<int>(area.right); ++x) {
+            if (PixelAt(image, x, y) == background)
+                continue;
+            any = true;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+        }
+    }
+    return any ? box : Box{};
 }

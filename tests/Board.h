@@ -5,6 +5,7 @@
 #include "game/TumbleView.h"
 
 #include <QImage>
+#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
@@ -22,3 +23,17 @@ struct Rgb {
 };
 Rgb PixelAt(const QImage& image, int x, int y);
 std::ostream& operator<<(std::ostream& os, const Rgb& c);
+
+constexpr Rgb ToRgb(rgb_color c) {
+    return {c.red, c.green, c.blue};
+}
+// Paints the whole view in one colour, so that whatever a drawing leaves alone stays visible.
+void FillView(BView& view, rgb_color colour);
+// Every pixel of rect has the colour and none of the pixels just outside it does.
+testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colour);
+
+// The pixels within area that differ from the background; empty when left > right.
+struct Box {
+    int left = 0, top = 0, right = -1, bottom = -1;
+};
+Box InkBox(const QImage& image, BRect area, Rgb background);
