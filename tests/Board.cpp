@@ -38,6 +38,15 @@ int CountGems(const TumbleView& view) {
     return n;
 }
 
+void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 bottom) {
+    const uint8 values[] = {top, middle, bottom};
+    for (int gem = 0; gem < kPieceGems; ++gem) {
+        view.piecePos[2 * gem] = static_cast<int8>(x);
+        view.piecePos[2 * gem + 1] = static_cast<int8>(yTop + gem);
+        view.pieceColor[gem] = values[gem];
+    }
+}
+
 Rgb PixelAt(const QImage& image, int x, int y) {
     const int s = static_cast<int>(image.devicePixelRatio());
     const QRgb p = image.pixel(x * s + s / 2, y * s + s / 2);

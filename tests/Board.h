@@ -15,6 +15,8 @@ void SetBoard(TumbleView& view, std::initializer_list<const char*> rows);
 // The well's rows from firstRow to 19 as a diagram, one line per row.
 std::string BoardText(const TumbleView& view, int firstRow = 0);
 int CountGems(const TumbleView& view);
+// Puts the falling piece in column x with its top gem in row yTop; values from top to bottom.
+void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 bottom);
 
 // The colour of view pixel (x, y) in a back buffer, sampled at the centre of its device pixels.
 struct Rgb {

@@ -65,13 +65,6 @@ class WellDrawing : public ::testing::Test {
 protected:
     void SetUp() override { FillView(view, kMarker); }
     QImage Shot() const { return view.Snapshot(); }
-    void SetPiece(int x, int yTop, uint8 c0, uint8 c1, uint8 c2) {
-        const int8 pos[] = {int8(x), int8(yTop), int8(x), int8(yTop + 1), int8(x), int8(yTop + 2)};
-        std::copy(std::begin(pos), std::end(pos), view.piecePos);
-        view.pieceColor[0] = c0;
-        view.pieceColor[1] = c1;
-        view.pieceColor[2] = c2;
-    }
     // Score strip ink of a Redraw with this score.
     Box ScoreInk(int32 score) {
         view.score = score;
@@ -141,7 +134,7 @@ TEST_F(WellDrawing, HiddenRowsAreNeverDrawn) {
         }
     }
     // Between a landing and the next piece all gems lie at (0, 0).
-    SetPiece(0, 0, 1, MAGIC, 3);
+    SetPiece(view, 0, 0, 1, MAGIC, 3);
     std::fill(std::begin(view.piecePos), std::end(view.piecePos), 0);
     view.drawOn = 1;
     view.DrawPiece();
@@ -151,7 +144,7 @@ TEST_F(WellDrawing, HiddenRowsAreNeverDrawn) {
 }
 
 TEST_F(WellDrawing, PieceIsDrawnAndErasedAtItsCells) {
-    SetPiece(2, 5, 1, MAGIC, 7);
+    SetPiece(view, 2, 5, 1, MAGIC, 7);
     view.drawOn = 1;
     view.DrawPiece();
     QImage img = Shot();
@@ -165,7 +158,7 @@ TEST_F(WellDrawing, PieceIsDrawnAndErasedAtItsCells) {
 }
 
 TEST_F(WellDrawing, FreshPieceShowsOnlyItsBottomGem) {
-    SetPiece(3, 0, 1, 2, 3);
+    SetPiece(view, 3, 0, 1, 2, 3);
     view.drawOn = 1;
     view.DrawPiece();
     QImage img = Shot();
