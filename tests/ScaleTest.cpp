@@ -1,0 +1,78 @@
+// On a screen of two device pixels per view pixel the buffer is drawn at that density:
+// circles and edges land on device pixels, not on stretched view pixels.
+#include "tests/Board.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr rgb_color kMarker = {1, 99, 7, 255};
+constexpr int kScale = 2;
+
+Rgb DevicePixel(const QImage& img, int x, int y) {
+    const QRgb p = img.pixel(x, y);
+    return {qRed(p), qGreen(p), qBlue(p)};
+}
+
+class DoubleDensity : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(view.BufferScale(), kScale) << "run with QT_SCALE_FACTOR=2";
+        FillView(view, kMarker);
+    }
+    TumbleView view{BRect(0, 20, 160, 420)};
+};
+
+TEST_F(DoubleDensity, BufferHasTwoDevicePixelsPerViewPixel) {
+    const QImage img = view.Snapshot();
+    EXPECT_EQ(img.width(), 322);
+    EXPECT_EQ(img.height(), 802);
+    EXPECT_EQ(img.devicePixelRatio(), kScale);
+}
+
+TEST_F(DoubleDensity, GemBandsArePureOnEveryDevicePixel) {
+    constexpr int x = 3, y = 10, cx = x * 20 + 20, cy = y * 20 - 21;
+    view.SetOurColor(1);
+    view.DrawGem(x, y);
+    view.DrawMagic(x, y + 2);
+    const QImage img = view.Snapshot();
+    const auto gem = [](int d) {
+        if (d > 9)
+            return ToRgb(kMarker);
+        if (d == 9)
+            return Rgb{40, 40, 40};
+        const int step = 8 - std::max(d, 3);
+        return Rgb{200 + 10 * step, 20 + 10 * step, 20 + 10 * step};
+    };
+    const auto magic = [](int d) {
+        if (d > 9)
+            return ToRgb(kMarker);
+        return d > 7 ? Rgb{200, 0, 0} : (d > 5 ? Rgb{0, 200, 0} : Rgb{0, 0, 200});
+    };
+    // Both device rows of the centre row, both device columns of each view pixel right of it.
+    for (int d = 0; d <= 10; ++d) {
+        for (int sub = 0; sub < kScale * kScale; ++sub) {
+            const int dx = (cx + d) * kScale + sub % kScale;
+            const int dy = cy * kScale + sub / kScale;
+            EXPECT_EQ(DevicePixel(img, dx, dy), gem(d)) << "gem at " << d << ", sub " << sub;
+            EXPECT_EQ(DevicePixel(img, dx, dy + 40 * kScale), magic(d))
+                << "magic at " << d << ", sub " << sub;
+        }
+    }
+}
+
+TEST_F(DoubleDensity, FillRectEdgesFallOnDevicePixelBoundaries) {
+    view.SetHighColor(255, 255, 255);
+    view.FillRect(BRect(10, 30, 29, 49));
+    const QImage img = view.Snapshot();
+    for (const int row : {60, 79, 98, 99}) {
+        EXPECT_EQ(DevicePixel(img, 19, row), ToRgb(kMarker)) << row;
+        EXPECT_EQ(DevicePixel(img, 20, row), (Rgb{255, 255, 255})) << row;
+        EXPECT_EQ(DevicePixel(img, 59, row), (Rgb{255, 255, 255})) << row;
+        EXPECT_EQ(DevicePixel(img, 60, row), ToRgb(kMarker)) << row;
+    }
+    EXPECT_EQ(DevicePixel(img, 40, 59), ToRgb(kMarker));
+    EXPECT_EQ(DevicePixel(img, 40, 100), ToRgb(kMarker));
+}
+
+} // namespace
