@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr rgb_color kMarker = {1, 99, 7, 255};
@@ -73,6 +75,24 @@ TEST_F(DoubleDensity, FillRectEdgesFallOnDevicePixelBoundaries) {
     }
     EXPECT_EQ(DevicePixel(img, 40, 59), ToRgb(kMarker));
     EXPECT_EQ(DevicePixel(img, 40, 100), ToRgb(kMarker));
+}
+
+TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCentre) {
+    view.score = 77777;
+    view.Redraw();
+    const QImage img = view.Snapshot();
+    int left = img.width(), right = -1, bottom = -1;
+    for (int y = 380 * kScale; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            if (DevicePixel(img, x, y) == Rgb{255, 255, 255})
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+        }
+    }
+    EXPECT_EQ(bottom / kScale, 398);
+    EXPECT_NEAR((left + right + 1) / 2.0, 80.5 * kScale, 3 * kScale);
 }
 
 } // namespace
