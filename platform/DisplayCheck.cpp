@@ -7,11 +7,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+
 QtMessageHandler gPreviousHandler = nullptr;
 bool gDisplayUnreachable = false;
+// Qt's complaints while it starts are held back: when the display turns out to be
+// unreachable, the one line below replaces all of them.
+std::vector<HeldMessage> gHeld;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -32,17 +41,31 @@ bool MentionsUnreachableDisplay(const QString& text) {
            text.contains(QLatin1String("Failed to create wl_display"));
 }
 
-void CatchDisplayFailure(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (MentionsUnreachableDisplay(text)) {
-        gDisplayUnreachable = true;
-        return;
-    }
-    if (type == QtFatalMsg && gDisplayUnreachable)
-        ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
+void Pass(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (gPreviousHandler != nullptr)
         gPreviousHandler(type, context, text);
     else
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+void ReleaseHeld() {
+    const QMessageLogContext context;
+    for (const HeldMessage& message : gHeld)
+        Pass(message.type, context, message.text);
+    gHeld.clear();
+}
+
+void CatchDisplayFailure(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (MentionsUnreachableDisplay(text))
+        gDisplayUnreachable = true;
+    if (type != QtFatalMsg) {
+        gHeld.push_back({type, text});
+        return;
+    }
+    if (gDisplayUnreachable)
+        ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
+    ReleaseHeld();
+    Pass(type, context, text);
 }
 
 } // namespace
@@ -56,9 +79,11 @@ void ExitUnlessDisplayConfigured() {
 
 DisplayFailureGuard::DisplayFailureGuard() {
     gDisplayUnreachable = false;
+    gHeld.clear();
     gPreviousHandler = qInstallMessageHandler(CatchDisplayFailure);
 }
 
 DisplayFailureGuard::~DisplayFailureGuard() {
     qInstallMessageHandler(gPreviousHandler);
+    ReleaseHeld();
 }
