@@ -12,6 +12,11 @@ game=$last_pid
 find_window
 echo "window $win, view at $vx,$vy"
 
+# The window carries the game's icon, small and large.
+icons=$(xprop -id "$win" _NET_WM_ICON)
+grep -q 'Icon (16 x 16)' <<<"$icons" || fail "no 16x16 window icon"
+grep -q 'Icon (32 x 32)' <<<"$icons" || fail "no 32x32 window icon"
+
 # The title screen.
 wait_for_pixel 80 300 "$title_bg"
 wait_for_pixel 0 0 "$title_bg"
@@ -24,7 +29,14 @@ wait_for_pixel 80 300 "$well"
 # Down drops the piece a row per press, on top of the pulses; Enter then pauses. The new
 # piece's bottom gem starts at row 2, so eight presses put it at row 10 or lower.
 xdotool key --delay 20 Down Down Down Down Down Down Down Down Return
+# Let the game catch up with the keys: two pictures in a row alike.
 shot "$work/shots/paused1.png"
+for ((i = 0; i < wait_limit_tenths; i++)); do
+    sleep 0.3
+    shot "$work/shots/settled.png"
+    [[ "$(pixels_changed "$work/shots/paused1.png" "$work/shots/settled.png")" == 0 ]] && break
+    cp "$work/shots/settled.png" "$work/shots/paused1.png"
+done
 lowest=-1
 for ((row = 2; row <= 19; row++)); do
     [[ "$(view_pixel "$work/shots/paused1.png" 80 $((row * 20 - 21)))" != "$well" ]] && lowest=$row
@@ -32,7 +44,7 @@ done
 echo "piece's bottom gem at row $lowest after eight Down presses"
 ((lowest >= 10)) || fail "Down did not drop the piece (bottom gem at row $lowest)"
 
-# Paused: nothing moves for a second and a half.
+# Paused: nothing moves for a second and a half (a running round falls every 0.4 s).
 sleep 1.5
 shot "$work/shots/paused2.png"
 changed=$(pixels_changed "$work/shots/paused1.png" "$work/shots/paused2.png")
