@@ -63,8 +63,15 @@ SingleLaunch::Outcome SingleLaunch::Claim(int patienceMs) {
         }
         if (AskRunningCopy())
             return Outcome::Forwarded;
-        if (deadline.hasExpired())
+        if (deadline.hasExpired()) {
+            // A lock file nobody holds open (its writer died before filling it in, say)
+            // looks alive to the checks above; the advisory lock on it tells the truth.
+            if (lock_.removeStaleLockFile() && lock_.tryLock(0)) {
+                Listen();
+                return Outcome::First;
+            }
             return Outcome::NoAnswer;
+        }
         QThread::msleep(kRetryPauseMs);
     }
 }

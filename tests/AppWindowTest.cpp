@@ -61,7 +61,8 @@ protected:
 
 struct MenuText {
     std::string title;
-    std::vector<std::string> items; // "-" for a separator, "label shortcut" otherwise
+    // "-" for a separator, "label shortcut" otherwise; " (disabled)" after a disabled one.
+    std::vector<std::string> items;
 };
 
 std::vector<MenuText> DescribeMenus(QWidget* window) {
@@ -72,10 +73,12 @@ std::vector<MenuText> DescribeMenus(QWidget* window) {
     for (QAction* title : bar->actions()) {
         MenuText menu{title->text().toStdString(), {}};
         for (QAction* item : title->menu()->actions()) {
-            menu.items.push_back(item->isSeparator()
-                                     ? "-"
-                                     : item->text().toStdString() + " " +
-                                           item->shortcut().toString().toStdString());
+            std::string text = item->isSeparator() ? "-"
+                                                   : item->text().toStdString() + " " +
+                                                         item->shortcut().toString().toStdString();
+            if (!item->isEnabled())
+                text += " (disabled)";
+            menu.items.push_back(text);
         }
         menus.push_back(menu);
     }
@@ -124,8 +127,6 @@ TEST_F(WindowTest, MenusListTheirItemsInOrderWithCtrlShortcuts) {
               (std::vector<std::string>{"New game Ctrl+N", "End game Ctrl+E", "-", "Quit Ctrl+Q"}));
     EXPECT_EQ(menus[1].title, "Help");
     EXPECT_EQ(menus[1].items, (std::vector<std::string>{"About Ctrl+A"}));
-    for (QAction* action : windowWidget->findChild<QMenuBar*>()->findChildren<QAction*>())
-        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
 }
 
 TEST_F(WindowTest, CtrlNFromTheKeyboardStartsARoundAndPlainNDoesNot) {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -158,4 +159,26 @@ TEST(SingleLaunch, LockOfADeadProcessIsStale) {
     lock.close();
     SingleLaunch next(key, folder.path());
     EXPECT_EQ(next.Claim(0), SingleLaunch::Outcome::First);
+}
+
+TEST(SingleLaunch, UnreadableLockIsTakenOverOnlyWhenNobodyHoldsIt) {
+    QTemporaryDir folder;
+    const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+    constexpr int kShortPatienceMs = 100;
+    const QString path = SingleLaunch(key, folder.path()).LockPath();
+    {
+        // Held, but by a copy that never answers: the lock stays its own.
+        QLockFile held(path);
+        ASSERT_TRUE(held.tryLock(0));
+        SingleLaunch next(key, folder.path());
+        EXPECT_EQ(next.Claim(kShortPatienceMs), SingleLaunch::Outcome::NoAnswer);
+        EXPECT_TRUE(held.isLocked());
+        EXPECT_TRUE(QFile::exists(path));
+    }
+    // Left empty by a writer that died: nobody holds it.
+    QFile empty(path);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    SingleLaunch next(key, folder.path());
+    EXPECT_EQ(next.Claim(kShortPatienceMs), SingleLaunch::Outcome::First);
 }
