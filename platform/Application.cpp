@@ -1,7 +1,16 @@
 #include "platform/Application.h"
 
-#include <QApplication>
+#include "platform/DisplayCheck.h"
+#include "platform/Resources.h"
+#include "platform/SingleLaunch.h"
+#include "platform/Window.h"
+#include "platform/WindowWidget.h"
 
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -11,9 +20,16 @@ BApplication* be_app = nullptr;
 struct ApplicationPrivate {
     std::string signature;
     std::unique_ptr<QApplication> qapp;
+    std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
+    bool running = false;
+    bool quitting = false;
 };
 
 namespace {
+
+// How long a second start waits for a first one that holds the lock but is not answering
+// yet (it may be starting up on a busy machine).
+constexpr int kSingleLaunchPatienceMs = 10000;
 
 std::string ExecutablePath() {
     char buf[4096];
@@ -27,18 +43,98 @@ int gArgc = 1;
 char gArgv0[] = "tumblegem";
 char* gArgv[] = {gArgv0, nullptr};
 
+void ApplyResources(const AppResources& res) {
+    QCoreApplication::setApplicationName(QString::fromUtf8(res.version.short_info));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(res.version.major)
+                                                .arg(res.version.middle)
+                                                .arg(res.version.minor));
+    if (res.desktopId != nullptr)
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(res.desktopId));
+    if (res.iconFiles != nullptr) {
+        QIcon icon;
+        for (const char* const* file = res.iconFiles; *file != nullptr; ++file)
+            icon.addFile(QString::fromUtf8(*file));
+        QApplication::setWindowIcon(icon);
+    }
+}
+
+bool WantsSingleLaunch(const AppResources* res) {
+    if (res == nullptr)
+        return false;
+    const uint32 mode = res->appFlags & B_LAUNCH_MASK;
+    return mode == B_SINGLE_LAUNCH || mode == B_EXCLUSIVE_LAUNCH;
+}
+
 } // namespace
 
 BApplication::BApplication(const char* signature) : d(std::make_unique<ApplicationPrivate>()) {
     d->signature = signature != nullptr ? signature : "";
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr) {
+        ExitUnlessDisplayConfigured();
+        DisplayFailureGuard guard;
         d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
+    }
+    // Only a granted quit request ends the run, not the last window closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const AppResources* res = RegisteredAppResources();
+    if (res != nullptr)
+        ApplyResources(*res);
     be_app = this;
+
+    if (WantsSingleLaunch(res)) {
+        d->launch =
+            std::make_unique<SingleLaunch>(QString::fromStdString(d->signature), RuntimeFolder());
+        const SingleLaunch::Outcome outcome = d->launch->Claim(kSingleLaunchPatienceMs);
+        if (outcome != SingleLaunch::Outcome::First) {
+            const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
+            if (!forwarded)
+                std::fprintf(stderr, "%s: another copy is running but does not answer\n",
+                             program_invocation_short_name);
+            d->launch.reset();
+            d->qapp.reset();
+            std::exit(forwarded ? 0 : 1);
+        }
+        d->launch->onActivate = [] {
+            for (BWindow* window : WindowPrivate::All())
+                window->Activate();
+        };
+    }
 }
 
 BApplication::~BApplication() {
+    // Windows are the application's; copy the list, as deleting one edits it.
+    const std::vector<BWindow*> windows = WindowPrivate::All();
+    for (BWindow* window : windows)
+        delete window;
     if (be_app == this)
         be_app = nullptr;
+    d->launch.reset();
+}
+
+thread_id BApplication::Run() {
+    if (!d->quitting) {
+        d->running = true;
+        QApplication::exec();
+        d->running = false;
+    }
+    return static_cast<thread_id>(getpid());
+}
+
+void BApplication::Quit() {
+    d->quitting = true;
+    if (d->running)
+        QCoreApplication::exit(0);
+}
+
+bool BApplication::QuitRequested() {
+    const std::vector<BWindow*> windows = WindowPrivate::All();
+    for (BWindow* window : windows) {
+        if (!window->QuitRequested())
+            return false;
+        window->Quit();
+    }
+    return true;
 }
 
 status_t BApplication::GetAppInfo(app_info* info) const {
@@ -46,8 +142,23 @@ status_t BApplication::GetAppInfo(app_info* info) const {
         return B_ERROR;
     *info = app_info{};
     info->ref.path = ExecutablePath();
+    const AppResources* res = RegisteredAppResources();
+    info->flags = res != nullptr ? res->appFlags : B_MULTIPLE_LAUNCH;
     std::strncpy(info->signature, d->signature.c_str(), sizeof info->signature - 1);
     return info->ref.path.empty() ? B_ERROR : B_OK;
 }
 
-const char* BApplication::Signature() const { return d->signature.c_str(); }
+const char* BApplication::Signature() const {
+    return d->signature.c_str();
+}
+
+int32 BApplication::CountWindows() const {
+    return static_cast<int32>(WindowPrivate::All().size());
+}
+
+BWindow* BApplication::WindowAt(int32 index) const {
+    const auto& all = WindowPrivate::All();
+    if (index < 0 || static_cast<size_t>(index) >= all.size())
+        return nullptr;
+    return all[static_cast<size_t>(index)];
+}

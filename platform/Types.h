@@ -10,6 +10,7 @@ using uint32 = std::uint32_t;
 using int64 = std::int64_t;
 using bigtime_t = std::int64_t;
 using status_t = std::int32_t;
+using thread_id = std::int32_t;
 
 constexpr status_t B_OK = 0;
 constexpr status_t B_ERROR = -1;

@@ -1,24 +1,58 @@
 #include "platform/Window.h"
 
+#include "platform/Menu.h"
 #include "platform/ViewWidget.h"
 #include "platform/WindowWidget.h"
 
 #include <QCloseEvent>
+#include <QMenuBar>
 
 #include <algorithm>
 
+int WindowPrivate::pulseHolds = 0;
+
 void WindowWidget::closeEvent(QCloseEvent* event) {
-    if (window_->QuitRequested())
-        event->accept();
-    else
-        event->ignore();
+    // The close box asks the window, through its message queue, as a quit request.
+    event->ignore();
+    window_->PostMessage(B_QUIT_REQUESTED);
+}
+
+std::vector<BWindow*>& WindowPrivate::All() {
+    static std::vector<BWindow*> windows;
+    return windows;
 }
 
 void WindowPrivate::DeliverPulse() {
+    // A timeout already queued when an alert came up must not reach the views either.
+    if (pulseHolds > 0)
+        return;
     for (BView* view : children) {
         if ((view->Flags() & B_PULSE_NEEDED) != 0)
             view->Pulse();
     }
+}
+
+void WindowPrivate::RestartPulses() {
+    if (pulseRate == 0 || pulseHolds > 0) {
+        pulseTimer.stop();
+        return;
+    }
+    // QTimer counts milliseconds; the game's rates are whole milliseconds.
+    pulseTimer.start(std::max(1, static_cast<int>((pulseRate + 500) / 1000)));
+}
+
+void WindowPrivate::HoldPulses() {
+    if (pulseHolds++ > 0)
+        return;
+    for (BWindow* window : All())
+        window->d->pulseTimer.stop();
+}
+
+void WindowPrivate::ReleasePulses() {
+    if (pulseHolds == 0 || --pulseHolds > 0)
+        return;
+    for (BWindow* window : All())
+        window->d->RestartPulses();
 }
 
 BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint32)
@@ -39,13 +73,19 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
         d->widget->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     d->pulseTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&d->pulseTimer, &QTimer::timeout, [p = d.get()] { p->DeliverPulse(); });
+    WindowPrivate::All().push_back(this);
 }
 
 BWindow::~BWindow() {
+    auto& all = WindowPrivate::All();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
     d->pulseTimer.stop();
     for (BView* view : d->children)
         delete view;
     d->children.clear();
+    for (BMenuBar* bar : d->bars)
+        delete bar;
+    d->bars.clear();
 }
 
 void BWindow::AddChild(BView* view) {
@@ -61,29 +101,67 @@ void BWindow::AddChild(BView* view) {
     view->AttachedToWindow();
 }
 
-BRect BWindow::Bounds() const { return BRect(0, 0, d->frame.Width(), d->frame.Height()); }
-BRect BWindow::Frame() const { return d->frame; }
-const char* BWindow::Title() const { return d->title.c_str(); }
-uint32 BWindow::Flags() const { return d->flags; }
+void BWindow::AddChild(BMenuBar* bar) {
+    if (bar == nullptr)
+        return;
+    d->bars.push_back(bar);
+    bar->window_ = this;
+    QMenuBar* w = bar->Widget();
+    w->setParent(d->widget.get());
+    w->setGeometry(0, 0, static_cast<int>(Bounds().Width()) + 1, kMenuBarHeight);
+    w->setFixedSize(w->size());
+    // The view keeps the keyboard; the bar is reached through its shortcuts.
+    w->setFocusPolicy(Qt::NoFocus);
+    w->show();
+}
+
+BRect BWindow::Bounds() const {
+    return BRect(0, 0, d->frame.Width(), d->frame.Height());
+}
+BRect BWindow::Frame() const {
+    return d->frame;
+}
+const char* BWindow::Title() const {
+    return d->title.c_str();
+}
+uint32 BWindow::Flags() const {
+    return d->flags;
+}
 
 void BWindow::Show() {
     d->widget->show();
-    d->widget->raise();
-    d->widget->activateWindow();
+    Activate();
 }
 
-void BWindow::Hide() { d->widget->hide(); }
-bool BWindow::IsHidden() const { return !d->widget->isVisible(); }
+void BWindow::Hide() {
+    d->widget->hide();
+}
+bool BWindow::IsHidden() const {
+    return !d->widget->isVisible();
+}
+
+void BWindow::Activate() {
+    QWidget* w = d->widget.get();
+    if (w->isMinimized())
+        w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->raise();
+    w->activateWindow();
+}
 
 void BWindow::SetPulseRate(bigtime_t rate) {
     d->pulseRate = rate > 0 ? rate : 0;
-    if (d->pulseRate == 0) {
-        d->pulseTimer.stop();
-        return;
-    }
-    // QTimer counts milliseconds; the game's rates are whole milliseconds.
-    d->pulseTimer.start(std::max(1, static_cast<int>((d->pulseRate + 500) / 1000)));
+    d->RestartPulses();
 }
 
-bigtime_t BWindow::PulseRate() const { return d->pulseRate; }
-QWidget* BWindow::Widget() const { return d->widget.get(); }
+bigtime_t BWindow::PulseRate() const {
+    return d->pulseRate;
+}
+
+void BWindow::Quit() {
+    Hide();
+    BLooper::Quit();
+}
+
+QWidget* BWindow::Widget() const {
+    return d->widget.get();
+}

@@ -1,24 +1,28 @@
-// A top-level window of the kit: hosts views, delivers their pulses and keys.
+// A top-level window of the kit: hosts a menu bar and views, delivers their pulses and keys,
+// and handles its messages as a looper.
 #pragma once
 
+#include "platform/Looper.h"
 #include "platform/Types.h"
 
 #include <memory>
 
 class QWidget;
+class BMenuBar;
 class BView;
 struct WindowPrivate;
 
-class BWindow {
+class BWindow : public BLooper {
 public:
+    // Windows are created with new; the application deletes them when they quit.
     BWindow(BRect frame, const char* title, window_type type, uint32 flags,
             uint32 workspace = B_CURRENT_WORKSPACE);
-    virtual ~BWindow();
-    BWindow(const BWindow&) = delete;
-    BWindow& operator=(const BWindow&) = delete;
+    ~BWindow() override;
 
     // The window takes ownership of the view and places it at the view's frame.
     void AddChild(BView* view);
+    // The window takes ownership of the bar and puts it along its top edge.
+    void AddChild(BMenuBar* bar);
 
     // The content area: left and top 0.
     BRect Bounds() const;
@@ -29,13 +33,16 @@ public:
     void Show();
     void Hide();
     bool IsHidden() const;
+    // Brings the window to the front and gives it the keyboard.
+    void Activate();
 
-    // Microseconds between Pulse() calls of the window's views; 0 stops them.
+    // Microseconds between Pulse() calls of the window's views; 0 stops them. While an alert
+    // is up the pulses are held and resume at the latest rate afterwards.
     void SetPulseRate(bigtime_t rate);
     bigtime_t PulseRate() const;
 
-    // Hook: the close box asks; true lets the window close.
-    virtual bool QuitRequested() { return true; }
+    // Hides the window and deletes it.
+    void Quit() override;
 
     QWidget* Widget() const;
 

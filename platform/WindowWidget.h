@@ -26,9 +26,18 @@ struct WindowPrivate {
     std::string title;
     uint32 flags = 0;
     std::unique_ptr<WindowWidget> widget;
+    std::vector<BMenuBar*> bars;
     std::vector<BView*> children;
     QTimer pulseTimer;
     bigtime_t pulseRate = 0;
 
     void DeliverPulse();
+    void RestartPulses();
+
+    // Every window alive, oldest first.
+    static std::vector<BWindow*>& All();
+    // Alerts hold every window's pulses while they are up; holds nest.
+    static void HoldPulses();
+    static void ReleasePulses();
+    static int pulseHolds;
 };

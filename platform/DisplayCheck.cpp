@@ -1,0 +1,89 @@
+#include "platform/DisplayCheck.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+
+QtMessageHandler gPreviousHandler = nullptr;
+bool gDisplayUnreachable = false;
+// Qt's complaints while it starts are held back: when the display turns out to be
+// unreachable, the one line below replaces all of them.
+std::vector<HeldMessage> gHeld;
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+[[noreturn]] void ExitForNoDisplay(const char* why) {
+    std::fprintf(stderr,
+                 "%s: %s; to play without a screen, run it under xvfb-run "
+                 "(xvfb-run -a scripts/play.sh)\n",
+                 program_invocation_short_name, why);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+bool MentionsUnreachableDisplay(const QString& text) {
+    return text.contains(QLatin1String("could not connect to display")) ||
+           text.contains(QLatin1String("Failed to create wl_display"));
+}
+
+void Pass(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (gPreviousHandler != nullptr)
+        gPreviousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+void ReleaseHeld() {
+    const QMessageLogContext context;
+    for (const HeldMessage& message : gHeld)
+        Pass(message.type, context, message.text);
+    gHeld.clear();
+}
+
+void CatchDisplayFailure(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (MentionsUnreachableDisplay(text))
+        gDisplayUnreachable = true;
+    if (type != QtFatalMsg) {
+        gHeld.push_back({type, text});
+        return;
+    }
+    if (gDisplayUnreachable)
+        ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
+    ReleaseHeld();
+    Pass(type, context, text);
+}
+
+} // namespace
+
+void ExitUnlessDisplayConfigured() {
+    // A platform chosen by hand (offscreen, vnc, ...) may need no display at all.
+    if (IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"))
+        return;
+    ExitForNoDisplay("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
+}
+
+DisplayFailureGuard::DisplayFailureGuard() {
+    gDisplayUnreachable = false;
+    gHeld.clear();
+    gPreviousHandler = qInstallMessageHandler(CatchDisplayFailure);
+}
+
+DisplayFailureGuard::~DisplayFailureGuard() {
+    qInstallMessageHandler(gPreviousHandler);
+    ReleaseHeld();
+}

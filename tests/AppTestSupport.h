@@ -1,0 +1,19 @@
+// Helpers for tests of the application shell: running the event loop and the score file.
+#pragma once
+
+#include "platform/Application.h"
+
+#include <string>
+
+// Handles whatever is queued (posted messages, paints), including what that posts in turn.
+void Settle();
+
+// Runs the application until it quits. False if it had not quit after a generous while, in
+// which case it was stopped so the test can go on and fail.
+bool RunUntilQuit(BApplication& app);
+
+// "Scores.data" beside the test executable, where the game keeps the best score.
+std::string ScoreFilePath();
+void WriteScoreFile(const std::string& text);
+// The file's bytes; "(missing)" if it does not exist.
+std::string ReadScoreFile();

@@ -1,0 +1,184 @@
+// The application kit's message queues, alerts and single launch.
+#include "platform/Alert.h"
+#include "platform/Application.h"
+#include "platform/SingleLaunch.h"
+#include "platform/View.h"
+#include "platform/Window.h"
+#include "tests/AppTestSupport.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kWaitGuardMs = 10000; // hang guard only
+constexpr int kPollMs = 10;
+constexpr bigtime_t kFastPulse = 10000;
+constexpr bigtime_t kOtherPulse = 20000;
+// Many fast pulse intervals: an alert that did not hold them would let dozens through.
+constexpr int kAlertOpenMs = 300;
+
+class RecordingWindow : public BWindow {
+public:
+    RecordingWindow()
+        : BWindow(BRect(0, 0, 99, 99), "recording", B_TITLED_WINDOW, B_NOT_RESIZABLE) {}
+    void MessageReceived(BMessage* message) override {
+        received.push_back(message->what);
+        if (message->what == 1)
+            PostMessage(4); // handled after what was queued before it
+        if (message->what == 2) {
+            // A nested event loop must not hand this window its next message.
+            QTimer::singleShot(0, [this] { nestedSaw = received.size(); });
+            QTest::qWait(kPollMs);
+        }
+    }
+    std::vector<uint32> received;
+    size_t nestedSaw = 0;
+};
+
+class CountingView : public BView {
+public:
+    CountingView() : BView(BRect(0, 0, 99, 99), "counting", 0, B_WILL_DRAW | B_PULSE_NEEDED) {}
+    void AttachedToWindow() override { MakeFocus(true); }
+    void Pulse() override { ++pulses; }
+    void KeyDown(const char*, int32) override { ++keys; }
+    int pulses = 0;
+    int keys = 0;
+};
+
+bool WaitFor(const std::function<bool()>& condition) {
+    QDeadlineTimer guard(kWaitGuardMs);
+    while (!condition() && !guard.hasExpired())
+        QTest::qWait(kPollMs);
+    return condition();
+}
+
+} // namespace
+
+TEST(Looper, DeliversMessagesInOrderOneAtATime) {
+    BApplication app("application/x-vnd.Brightnook-KitTest");
+    auto* window = new RecordingWindow();
+    for (uint32 what : {1u, 2u, 3u})
+        window->PostMessage(what);
+    EXPECT_TRUE(window->received.empty()); // queued, not called
+    Settle();
+    EXPECT_EQ(window->received, (std::vector<uint32>{1, 2, 3, 4}));
+    EXPECT_EQ(window->nestedSaw, 2u);
+}
+
+TEST(Looper, QuitRequestToTheApplicationClosesWindowsAndEndsRun) {
+    BApplication app("application/x-vnd.Brightnook-KitTest");
+    QPointer<QWidget> widget = (new RecordingWindow())->Widget();
+    app.PostMessage(B_QUIT_REQUESTED);
+    EXPECT_TRUE(RunUntilQuit(app));
+    EXPECT_TRUE(widget.isNull());
+    EXPECT_EQ(app.CountWindows(), 0);
+}
+
+TEST(Alert, HoldsPulsesAndKeysWhileUpAndResumesAtTheLatestRate) {
+    BApplication app("application/x-vnd.Brightnook-KitTest");
+    auto* window = new BWindow(BRect(50, 50, 149, 149), "pulsing", B_TITLED_WINDOW, 0);
+    auto* view = new CountingView();
+    window->AddChild(view);
+    window->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
+    window->SetPulseRate(kFastPulse);
+    ASSERT_TRUE(WaitFor([&] { return view->pulses > 0; }));
+
+    int pulsesWhileUp = -1;
+    int keysWhileUp = -1;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Title"));
+        EXPECT_EQ(box->text(), QStringLiteral("Text"));
+        const int pulsesAtOpen = view->pulses;
+        QTest::keyClick(window->Widget()->windowHandle(), Qt::Key_Down);
+        QTest::keyClick(window->Widget()->windowHandle(), Qt::Key_A);
+        window->SetPulseRate(kOtherPulse); // a rate set meanwhile waits too
+        QTimer::singleShot(kAlertOpenMs, box, [&, box, pulsesAtOpen] {
+            pulsesWhileUp = view->pulses - pulsesAtOpen;
+            keysWhileUp = view->keys;
+            box->buttons().at(1)->click();
+        });
+    });
+    const int32 chosen = (new BAlert("Title", "Text", "One", "Two"))->Go();
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(pulsesWhileUp, 0);
+    EXPECT_EQ(keysWhileUp, 0);
+    EXPECT_EQ(window->PulseRate(), kOtherPulse);
+    const int pulsesAfter = view->pulses;
+    EXPECT_TRUE(WaitFor([&] { return view->pulses > pulsesAfter; }));
+}
+
+TEST(SingleLaunch, SecondStartAsksTheFirstToComeForward) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+    int activations = 0;
+    {
+        SingleLaunch first(key, folder.path());
+        first.onActivate = [&] { ++activations; };
+        ASSERT_EQ(first.Claim(0), SingleLaunch::Outcome::First);
+        SingleLaunch second(key, folder.path());
+        EXPECT_EQ(second.Claim(0), SingleLaunch::Outcome::Forwarded);
+        EXPECT_TRUE(WaitFor([&] { return activations == 1; }));
+        // Another folder is another session: it starts on its own.
+        QTemporaryDir elsewhere;
+        SingleLaunch other(key, elsewhere.path());
+        EXPECT_EQ(other.Claim(0), SingleLaunch::Outcome::First);
+    }
+    SingleLaunch afterwards(key, folder.path());
+    EXPECT_EQ(afterwards.Claim(0), SingleLaunch::Outcome::First);
+}
+
+TEST(SingleLaunch, LockOfADeadProcessIsStale) {
+    QTemporaryDir folder;
+    const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+    SingleLaunch probe(key, folder.path());
+    QFile lock(probe.LockPath());
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // No process has this id: the maximum is far below it.
+    lock.write("999999999\nTumblegem\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    SingleLaunch next(key, folder.path());
+    EXPECT_EQ(next.Claim(0), SingleLaunch::Outcome::First);
+}
+
+TEST(SingleLaunch, UnreadableLockIsTakenOverOnlyWhenNobodyHoldsIt) {
+    QTemporaryDir folder;
+    const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+    constexpr int kShortPatienceMs = 100;
+    const QString path = SingleLaunch(key, folder.path()).LockPath();
+    {
+        // Held, but by a copy that never answers: the lock stays its own.
+        QLockFile held(path);
+        ASSERT_TRUE(held.tryLock(0));
+        SingleLaunch next(key, folder.path());
+        EXPECT_EQ(next.Claim(kShortPatienceMs), SingleLaunch::Outcome::NoAnswer);
+        EXPECT_TRUE(held.isLocked());
+        EXPECT_TRUE(QFile::exists(path));
+    }
+    // Left empty by a writer that died: nobody holds it.
+    QFile empty(path);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    SingleLaunch next(key, folder.path());
+    EXPECT_EQ(next.Claim(kShortPatienceMs), SingleLaunch::Outcome::First);
+}

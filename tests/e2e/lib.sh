@@ -1,0 +1,103 @@
+# Shared by the real-window tests; run under Xvfb. Sourced, with $1 the game's executable.
+set -euo pipefail
+
+exe_source=${1:?usage: $0 PATH_TO_TUMBLEGEM}
+[[ -n "${DISPLAY:-}" ]] || { echo "needs an X display (run under xvfb-run -a)" >&2; exit 2; }
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+# A private copy of the program's folder (the score file lands there) and a private runtime
+# folder (the single-launch lock lives there).
+work=$(mktemp -d)
+mkdir -p "$work/bin" "$work/run" "$work/shots"
+chmod 700 "$work/run"
+cp "$exe_source" "$work/bin/tumblegem"
+exe="$work/bin/tumblegem"
+export XDG_RUNTIME_DIR="$work/run"
+started=()
+
+cleanup() {
+    for pid in "${started[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Every wait polls for a condition and gives up after a generous while: nothing here is
+# asserted about speed.
+wait_limit_tenths=300
+
+# Starts a copy in the background; its pid goes to $last_pid.
+launch() {
+    "$exe" 2>>"$work/stderr.txt" &
+    last_pid=$!
+    started+=("$last_pid")
+}
+
+visible_windows() {
+    xdotool search --onlyvisible --name '^Tumblegem$' 2>/dev/null || true
+}
+
+# Waits for the game's window and sets $win and the view's origin on screen ($vx, $vy).
+find_window() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        win=$(visible_windows | head -n1)
+        [[ -n "$win" ]] && break
+        sleep 0.1
+    done
+    [[ -n "$win" ]] || fail "no Tumblegem window appeared"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    vx=$X
+    vy=$((Y + 20)) # the view sits under the 20-pixel menu bar
+    xdotool windowfocus --sync "$win" 2>/dev/null || true
+}
+
+shot() {
+    import -window root "$1"
+}
+
+# The colour of view pixel (x, y) in a screenshot, as "r,g,b".
+view_pixel() {
+    local c
+    c=$(convert "$1" -format "%[pixel:p{$(($2 + vx)),$(($3 + vy))}]" info:)
+    c=${c#srgb(}
+    echo "${c%)}"
+}
+
+# Polls until view pixel (x, y) has colour "r,g,b".
+wait_for_pixel() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        shot "$work/shots/poll.png"
+        [[ "$(view_pixel "$work/shots/poll.png" "$1" "$2")" == "$3" ]] && return 0
+        sleep 0.1
+    done
+    fail "view pixel $1,$2 never became $3 (last $(view_pixel "$work/shots/poll.png" "$1" "$2"))"
+}
+
+# The number of differing pixels between two screenshots.
+pixels_changed() {
+    compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+alive() {
+    kill -0 "$1" 2>/dev/null
+}
+
+# Waits for a process of ours to end; its exit status goes to $status.
+await_exit() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        alive "$1" || break
+        sleep 0.1
+    done
+    alive "$1" && fail "process $1 did not end"
+    status=0
+    wait "$1" || status=$?
+}
