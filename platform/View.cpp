@@ -84,7 +84,10 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     d->name = name != nullptr ? name : "";
     d->resizingMode = resizingMode;
     d->flags = flags;
-    d->font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+    // Helvetica's metrics, which the game's layout was made for: in wider faces the title
+    // runs off the view.
+    d->font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                         QStringLiteral("sans-serif")});
     d->font.setStyleHint(QFont::SansSerif);
     d->font.setPixelSize(12);
     d->metrics = QFontMetricsF(d->font);

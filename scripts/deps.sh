@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh play|test
 set -euo pipefail
 
-play=(g++ cmake make qt6-base-dev libgl-dev fonts-dejavu-core)
+play=(g++ cmake make qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
 test=("${play[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
       imagemagick desktop-file-utils appstream clang libclang-rt-14-dev)
 
