@@ -2,6 +2,7 @@
 // Redraw before each of its two pauses, and chains follow within the same call.
 #include "tests/Board.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 

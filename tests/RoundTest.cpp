@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QtTest/QTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,7 @@
 // The collapse after a clearing: three halving passes per column, so wide gaps leave holes.
 #include "tests/Board.h"
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
