@@ -142,19 +142,4 @@ TEST_F(Scoring, DownwardRunsStopAtTheFloor) {
                                     ".......\n");
 }
 
-TEST_F(Scoring, ChainStepsScoreWithoutMultiplier) {
-    // The 1s clear, the 2 falls onto the bottom row and completes a second run.
-    SetBoard(*view, {"221...."});
-    Land(*view, 2, 18, "211");
-    EXPECT_EQ(view->score, 9 + 9);
-    EXPECT_EQ(CountGems(*view), 0);
-}
-
-TEST_F(Scoring, ScoreAddsToTheRound) {
-    SetBoard(*view, {"11....."});
-    view->score = 1000;
-    Land(*view, 2, 19, "231");
-    EXPECT_EQ(view->score, 1009);
-}
-
 } // namespace
