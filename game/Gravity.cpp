@@ -15,7 +15,9 @@ struct Direction {
 // Search order: right, down, down-right, down-left. Nothing is measured upward.
 constexpr Direction kDirections[] = {{1, 0}, {0, 1}, {1, 1}, {-1, 1}};
 
-inline bool Matches(uint8 a, uint8 b) { return a == b || a == MAGIC || b == MAGIC; }
+inline bool Matches(uint8 a, uint8 b) {
+    return a == b || a == MAGIC || b == MAGIC;
+}
 
 // A score that would pass the int32 range stays at its top instead of turning negative.
 inline int32 AddPoints(int32 score, int32 points) {

@@ -2,7 +2,9 @@
 
 #include "platform/Window.h"
 
-void TumbleView::AttachedToWindow() { MakeFocus(true); }
+void TumbleView::AttachedToWindow() {
+    MakeFocus(true);
+}
 
 void TumbleView::Pulse() {
     // A pulse already on its way when the game was paused still ticks.

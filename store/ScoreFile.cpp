@@ -101,8 +101,8 @@ bool WriteScoreFile(const char* path, const char* tempPath, int32 value) {
     if (ec != std::errc())
         return false;
 
-    const int fd = open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                        kNewFileMode);
+    const int fd =
+        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
     if (fd < 0)
         return false;
     // A file that already exists keeps its permissions.

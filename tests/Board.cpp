@@ -2,7 +2,29 @@
 
 #include <algorithm>
 #include <cstring>
+#include "platform/Snooze.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+constexpr Rgb kMarker{255, 0, 255};
+constexpr Rgb kWhite{255, 255, 255};
+
+uint8 CellValue(char c) {
+    return c == 'M' ? MAGIC : (c >= '1' && c <= '7' ? c - '0' : kEmpty);
+}
+
+Rgb CellCentre(const QImage& image, int x, int y) {
+    return PixelAt(image, x * 20 + 20, y * 20 - 21);
+}
+
+} // namespace
 
 void SetBoard(TumbleView& view, std::initializer_list<const char*> rows) {
     for (int x = 0; x < kWellColumns; ++x)
@@ -10,10 +32,8 @@ void SetBoard(TumbleView& view, std::initializer_list<const char*> rows) {
             view.board[x][y] = kEmpty;
     int y = kWellRows - static_cast<int>(rows.size());
     for (const char* row : rows) {
-        for (int x = 0; x < kWellColumns && row[x] != '\0'; ++x) {
-            const char c = row[x];
-            view.board[x][y] = c == 'M' ? MAGIC : (c >= '1' && c <= '7' ? c - '0' : kEmpty);
-        }
+        for (int x = 0; x < kWellColumns && row[x] != '\0'; ++x)
+            view.board[x][y] = CellValue(row[x]);
         ++y;
     }
 }
@@ -44,6 +64,11 @@ void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 
         view.piecePos[2 * gem] = static_cast<int8>(x);
         view.piecePos[2 * gem + 1] = static_cast<int8>(yTop + gem);
         view.pieceColor[gem] = values[gem];
+void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems) {
+    for (int gem = 0; gem < kPieceGems; ++gem) {
+        view.piecePos[2 * gem] = static_cast<int8>(x);
+        view.piecePos[2 * gem + 1] = static_cast<int8>(bottomRow - (kPieceGems - 1) + gem);
+        view.pieceColor[gem] = CellValue(gems[gem]);
     }
 }
 
@@ -94,4 +119,84 @@ Box InkBox(const QImage& image, BRect area, Rgb background) {
         }
     }
     return any ? box : Box{};
+void PaintMarker(TumbleView& view) {
+    const rgb_color old = view.HighColor();
+    view.SetHighColor(static_cast<uint8>(kMarker.r), static_cast<uint8>(kMarker.g),
+                      static_cast<uint8>(kMarker.b));
+    view.FillRect(view.Bounds());
+    view.SetHighColor(old);
+}
+
+bool ShowsBoard(const TumbleView& view) {
+    const QImage image = view.Snapshot();
+    // The ends of the score strip lie outside its centred text.
+    if (PixelAt(image, 2, 390) != kWhite || PixelAt(image, 158, 390) != kWhite)
+        return false;
+    for (int x = 0; x < kWellColumns; ++x) {
+        for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
+            const Rgb shown = CellCentre(image, x, y);
+            const bool blank = view.board[x][y] == kEmpty;
+            if (shown == kMarker || (shown == kWhite) != blank)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ShowsMarker(const TumbleView& view, int x, int y) {
+    return CellCentre(view.Snapshot(), x, y) == kMarker;
+}
+
+ScratchDir::ScratchDir() {
+    char pattern[] = "/tmp/tumblegem-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr)
+        std::abort();
+    path_ = made;
+    previous_ = std::filesystem::current_path().string();
+    std::filesystem::current_path(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::vector<bigtime_t> GameTest::pauses;
+std::function<void()> GameTest::onPause;
+
+void GameTest::RecordPause(bigtime_t microseconds) {
+    pauses.push_back(microseconds);
+    if (onPause)
+        onPause();
+}
+
+GameTest::GameTest()
+    : window(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
+             B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
+      view(new TumbleView(BRect(0, 20, kViewRight, kViewBottom + 20))) {
+    window.AddChild(view);
+    pauses.clear();
+    onPause = nullptr;
+    SetSnoozeHook(&GameTest::RecordPause);
+}
+
+GameTest::~GameTest() {
+    SetSnoozeHook(nullptr);
+    onPause = nullptr;
 }
