@@ -1,9 +1,13 @@
 #include "game/TumbleView.h"
 
-// Only the cell beside the bottom gem is looked at: beside a hole an upper gem may pass over
-// a gem of the well, and the landing then writes over that cell.
+// A piece beside a hole could otherwise slide an upper gem onto a gem of the well,
+// so every destination cell must be free, not only the one beside the bottom gem.
 bool TumbleView::CanShiftTo(int32 column) const {
-    return board[column][piecePos[2 * (kPieceGems - 1) + 1]] == kEmpty;
+    for (int32 gem = 0; gem < kPieceGems; ++gem) {
+        if (board[column][piecePos[2 * gem + 1]] != kEmpty)
+            return false;
+    }
+    return true;
 }
 
 void TumbleView::Shift(int32 dx) {
