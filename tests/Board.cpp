@@ -1,8 +1,8 @@
 #include "tests/Board.h"
 
+#include "platform/Snooze.h"
 #include <algorithm>
 #include <cstring>
-#include "platform/Snooze.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -64,6 +64,9 @@ void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 
         view.piecePos[2 * gem] = static_cast<int8>(x);
         view.piecePos[2 * gem + 1] = static_cast<int8>(yTop + gem);
         view.pieceColor[gem] = values[gem];
+    }
+}
+
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems) {
     for (int gem = 0; gem < kPieceGems; ++gem) {
         view.piecePos[2 * gem] = static_cast<int8>(x);
@@ -119,6 +122,8 @@ Box InkBox(const QImage& image, BRect area, Rgb background) {
         }
     }
     return any ? box : Box{};
+}
+
 void PaintMarker(TumbleView& view) {
     const rgb_color old = view.HighColor();
     view.SetHighColor(static_cast<uint8>(kMarker.r), static_cast<uint8>(kMarker.g),

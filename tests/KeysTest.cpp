@@ -60,34 +60,24 @@ TEST_F(Keys, ArrowsSteerWhileRunning) {
     EXPECT_EQ(window.PulseRate(), 400000);
 }
 
-TEST_F(Keys, MoveLooksOnlyBesideTheBottomGem) {
-    // Column 1 holds a gem raised over a hole; the piece's middle gem passes over it and the
-    // landing writes over that cell.
+TEST_F(Keys, ArrowsRefuseAGemBesideAnyGemOfThePiece) {
+    // Column 1 holds a gem raised over a hole, beside the piece's middle gem: sliding over it
+    // would let the landing destroy it.
     SetBoard(*view, {
                         ".5.....",
                         ".......",
                         ".1.....",
                         ".2.....",
-                        ".1.....",
-                        ".2.....",
-                        ".1.....",
-                        ".2.....",
-                        ".1.....",
-                        ".2.....",
                     });
     view->gameState = kRunning;
-    PlacePiece(*view, 2, 11, "347");
+    PlacePiece(*view, 2, 17, "347");
     Press(B_LEFT_ARROW);
-    EXPECT_EQ(PieceText(*view), "1,9,1,10,1,11,347");
-    Press(B_DOWN_ARROW);
-    EXPECT_EQ(BoardText(*view, 9).substr(0, 32), ".3.....\n"
-                                                 ".4.....\n"
-                                                 ".7.....\n"
-                                                 ".1.....\n");
-    // A gem beside the bottom gem does block.
-    PlacePiece(*view, 2, 13, "347");
+    EXPECT_EQ(PieceText(*view), "2,15,2,16,2,17,347");
+    EXPECT_EQ(view->board[1][16], 5);
+    // A gem beside the bottom gem blocks as well.
+    PlacePiece(*view, 2, 18, "347");
     Press(B_LEFT_ARROW);
-    EXPECT_EQ(PieceText(*view), "2,11,2,12,2,13,347");
+    EXPECT_EQ(PieceText(*view), "2,16,2,17,2,18,347");
 }
 
 TEST_F(Keys, EnterPausesAndResumesThePulse) {
