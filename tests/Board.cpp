@@ -1,10 +1,10 @@
 #include "tests/Board.h"
 
 #include "platform/Snooze.h"
-#include <algorithm>
-#include <cstring>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
