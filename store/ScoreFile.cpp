@@ -101,8 +101,11 @@ bool WriteScoreFile(const char* path, const char* tempPath, int32 value) {
     if (ec != std::errc())
         return false;
 
-    const int fd = open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                        kNewFileMode);
+    // Whatever a killed save or anyone else left under the temporary name goes first: a
+    // link there would otherwise refuse every later save. Only a folder there cannot go.
+    unlink(tempPath);
+    const int fd =
+        open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
     if (fd < 0)
         return false;
     // A file that already exists keeps its permissions.
