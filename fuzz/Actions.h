@@ -36,6 +36,8 @@ public:
     // Needs a QApplication. Plays in the working directory, where its score file lives.
     // pumpEvents, if given, delivers the window system's posted events.
     explicit GameSession(unsigned seed, void (*pumpEvents)() = nullptr);
+    // The view as if built afresh: initial fields, best score loaded, rand seeded.
+    void Restart(unsigned seed);
     ~GameSession();
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;
@@ -85,11 +87,12 @@ private:
     int32 knownHigh_ = 0;
     int pauses_ = 0;
     uint8 columnsAtPause_[kWellColumns][kWellRows] = {};
+    uint8 shiftChecked_[kBoardColumns][kWellRows] = {}; // the board last checked on a copy
     long long ticks_ = 0;
     long long landings_ = 0;
     long long rounds_ = 0;
 };
 
-// Plays one input in the working directory from a fresh score file. Returns the first broken
-// invariant, or an empty string.
-std::string RunActions(const uint8* data, size_t size, void (*pumpEvents)() = nullptr);
+// Plays one input on a restarted session, in the working directory, from a score file made
+// afresh. Returns the first broken invariant, or an empty string.
+std::string RunActions(GameSession& session, const uint8* data, size_t size);

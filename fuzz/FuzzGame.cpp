@@ -6,20 +6,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 std::string gFolder;
+int gHome = -1; // libFuzzer's own working directory, where it reads and writes its files
+int gScratch = -1;
 
 void PumpEvents() {
     QCoreApplication::sendPostedEvents();
 }
 
 void RemoveFolder() {
-    unlink(kScoreFileName);
-    unlink(kScoreTempName);
+    if (gScratch >= 0) {
+        unlinkat(gScratch, kScoreFileName, 0);
+        unlinkat(gScratch, kScoreTempName, 0);
+    }
     if (!gFolder.empty())
         rmdir(gFolder.c_str());
 }
@@ -34,21 +39,29 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char* argv[] = {name, nullptr};
     static QApplication app(argc, argv);
 
-    // Saves go to a folder of our own, removed at exit.
+    // Games save in a folder of our own, entered only while a game is played.
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern =
         std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tumblegem-fuzz-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) {
+    gHome = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (gHome < 0 || mkdtemp(pattern.data()) == nullptr) {
         std::perror("fuzz_game: scratch folder");
         std::abort();
     }
     gFolder = pattern;
+    gScratch = open(gFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     std::atexit(RemoveFolder);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string breach = RunActions(data, size, &PumpEvents);
+    if (fchdir(gScratch) != 0)
+        std::abort();
+    // One view for the whole run, restarted for each input.
+    static GameSession session(0, &PumpEvents);
+    const std::string breach = RunActions(session, data, size);
+    if (fchdir(gHome) != 0)
+        std::abort();
     if (!breach.empty()) {
         std::fprintf(stderr, "fuzz_game: invariant broken: %s\n", breach.c_str());
         std::abort();
