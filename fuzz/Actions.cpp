@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
+constexpr BRect kWindowFrame(100, 100, 260, 520);
+constexpr float kViewTop = 20;   // under the menu bar
 constexpr uint8 kCellValues = 9; // 0 empty, 1..7 gems, MAGIC
 constexpr int32 kHiddenRows = 2;
 constexpr int kMaxBurst = 32;
@@ -88,17 +89,18 @@ const char* StoredBestPreset(uint8 index) {
 
 GameSession::GameSession(unsigned seed, void (*pumpEvents)()) : pump_(pumpEvents) {
     scratch_ = std::make_unique<TumbleView>(BRect(0, 0, kViewRight, kViewBottom));
-    window_ = std::make_unique<BWindow>(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
+    window_ = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
                                         B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
-    view_ = new TumbleView(BRect(0, 20, kViewRight, 20 + kViewBottom));
+    view_ = new TumbleView(BRect(0, kViewTop, kViewRight, kViewTop + kViewBottom));
     window_->AddChild(view_);
     window_->Show();
-    gActive = this;
-    SetSnoozeHook(&GameSession::OnSnooze);
     Restart(seed);
 }
 
 void GameSession::Restart(unsigned seed) {
+    // The pauses of whichever session plays are checked against that session.
+    gActive = this;
+    SetSnoozeHook(&GameSession::OnSnooze);
     if (pump_ != nullptr)
         pump_();
     TumbleView& v = *view_;
@@ -127,9 +129,10 @@ void GameSession::Restart(unsigned seed) {
 }
 
 GameSession::~GameSession() {
-    SetSnoozeHook(nullptr);
-    if (gActive == this)
+    if (gActive == this) {
+        SetSnoozeHook(nullptr);
         gActive = nullptr;
+    }
 }
 
 bool GameSession::Fail(const std::string& what) {
