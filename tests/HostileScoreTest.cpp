@@ -191,3 +191,29 @@ TEST(HostileScoreFile, AFailedWriteKeepsTheOldScore) {
     EXPECT_EQ(dir.Read(kScoreFileName), "100");
     EXPECT_EQ(dir.Listing(), kScoreFileName);
 }
+
+// The score is data: a save keeps who may read and write it, never set-user-ID or execute
+// bits, and a link's target lends it nothing.
+TEST(HostileScoreFile, ASaveCarriesNoSpecialPermissionBits) {
+    ScratchDir dir;
+    dir.Write(kScoreFileName, "30");
+    ASSERT_EQ(chmod(kScoreFileName, 04755), 0);
+    dir.Write("program", "#!/bin/sh\n");
+    ASSERT_EQ(chmod("program", 06755), 0);
+    const mode_t umaskWas = umask(022);
+    struct stat st {};
+    {
+        TumbleView view(kFrame);
+        EndRoundWith(view, 40);
+        ASSERT_EQ(stat(kScoreFileName, &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0644u);
+
+        fs::remove(kScoreFileName);
+        fs::create_symlink(dir / "program", dir / kScoreFileName);
+        EndRoundWith(view, 50);
+        ASSERT_EQ(lstat(kScoreFileName, &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0644u); // 0664 under the umask
+    }
+    umask(umaskWas);
+    EXPECT_EQ(dir.Read(kScoreFileName), "50");
+}
