@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (!breach.empty()) {
         std::fprintf(stderr, "fuzz_game: invariant broken: %s\n", breach.c_str());
+        RemoveFolder(); // abort skips the exit handlers
         std::abort();
     }
     return 0;
