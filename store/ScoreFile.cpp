@@ -13,6 +13,7 @@ namespace {
 // Enough for any white space a person might leave before the number.
 constexpr size_t kReadLimit = 4096;
 constexpr mode_t kNewFileMode = 0664;
+constexpr mode_t kDataModeBits = 0666;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -101,14 +102,18 @@ bool WriteScoreFile(const char* path, const char* tempPath, int32 value) {
     if (ec != std::errc())
         return false;
 
+    // Whatever a killed save or anyone else left under the temporary name goes first: a
+    // link there would otherwise refuse every later save. Only a folder there cannot go.
+    unlink(tempPath);
     const int fd =
-        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+        open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
     if (fd < 0)
         return false;
-    // A file that already exists keeps its permissions.
+    // A file that already exists keeps who may read and write it. It is data: execute and
+    // set-ID bits are not carried over, nor anything from what a link points to.
     struct stat old {};
-    if (stat(path, &old) == 0 && S_ISREG(old.st_mode))
-        fchmod(fd, old.st_mode & 07777);
+    if (lstat(path, &old) == 0 && S_ISREG(old.st_mode))
+        fchmod(fd, old.st_mode & kDataModeBits);
     bool ok = WriteAll(fd, text, static_cast<size_t>(end - text)) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok)

@@ -152,24 +152,6 @@ bool ShowsMarker(const TumbleView& view, int x, int y) {
     return CellCentre(view.Snapshot(), x, y) == kMarker;
 }
 
-ScratchDir::ScratchDir() {
-    char pattern[] = "/tmp/tumblegem-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr)
-        std::abort();
-    path_ = made;
-    previous_ = std::filesystem::current_path().string();
-    std::filesystem::current_path(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-}
-
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/TumbleView.h"
+#include "tests/ScratchDir.h"
 #include "platform/Window.h"
 
 #include <QImage>
@@ -51,20 +52,6 @@ void PaintMarker(TumbleView& view);
 bool ShowsBoard(const TumbleView& view);
 // True when the centre of cell (x, y) still shows the marker.
 bool ShowsMarker(const TumbleView& view, int x, int y);
-
-// A fresh folder that is the working directory while it lives, so score files stay in it.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-    std::string previous_;
-};
 
 // The best-score file, by the name players find beside the game.
 constexpr const char* kScoresData = "Scores.data";
