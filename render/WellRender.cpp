@@ -6,7 +6,7 @@ namespace {
 
 constexpr rgb_color kGemColors[] = {
     {255, 255, 255, 255}, // 0: never used as a colour; empty cells are drawn blank
-    {200, 20, 20, 255},   {20, 200, 20, 255},   {20, 20, 200, 255},  {20, 20, 20, 255},
+    {200, 20, 20, 255},   {20, 200, 20, 255},   {20, 20, 200, 255},   {20, 20, 20, 255},
     {100, 100, 170, 255}, {170, 100, 100, 255}, {100, 140, 100, 255},
 };
 constexpr rgb_color kWhite = {255, 255, 255, 255};
@@ -36,7 +36,9 @@ constexpr BRect CellRect(int32 x, int32 y) {
     return BRect(static_cast<float>(x * 20 + 10), static_cast<float>(y * 20 - 30),
                  static_cast<float>(x * 20 + 29), static_cast<float>(y * 20 - 11));
 }
-constexpr bool Hidden(int32 y) { return y < kFirstVisibleRow; }
+constexpr bool Hidden(int32 y) {
+    return y < kFirstVisibleRow;
+}
 
 } // namespace
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "game/TumbleView.h"
-#include "tests/ScratchDir.h"
 #include "platform/Window.h"
+#include "tests/ScratchDir.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
