@@ -8,14 +8,13 @@
 
 namespace {
 constexpr BRect kWindowFrame(100, 100, 260, 520);
-constexpr BRect kViewFrame(0, 20, 160, 420);
 } // namespace
 
-Stage Stage::Shown() {
+Stage Stage::Shown(TumbleView* view) {
     Stage stage;
     stage.window = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
                                              B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
-    stage.view = new TumbleView(kViewFrame);
+    stage.view = view != nullptr ? view : new TumbleView(kViewFrame);
     stage.window->AddChild(stage.view);
     stage.window->Show();
     QWidget* w = stage.view->Widget();

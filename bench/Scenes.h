@@ -6,13 +6,16 @@
 
 #include <memory>
 
+constexpr BRect kViewFrame(0, 20, 160, 420);
+
 // A window like the game's, shown on the current platform, with the view under the menu bar.
 struct Stage {
     std::unique_ptr<BWindow> window;
     TumbleView* view = nullptr; // owned by the window
 
-    // Pumps the event loop until the view has been painted once.
-    static Stage Shown();
+    // Shows a new window holding view (a plain TumbleView when null) and pumps the event loop
+    // until the view has been painted once.
+    static Stage Shown(TumbleView* view = nullptr);
 };
 
 using Board = uint8[kBoardColumns][kWellRows];
