@@ -10,7 +10,7 @@ namespace {
 
 // A view that is never shown: Sync has nothing to show, so this is drawing alone.
 TumbleView& HiddenWell() {
-    static TumbleView view(BRect(0, 20, 160, 420));
+    static TumbleView& view = KeptView();
     static bool ready = false;
     if (!ready) {
         StartQuietRound(view);
@@ -61,7 +61,7 @@ BENCHMARK(BM_RedrawWithoutText);
 
 // Redraw on a shown window: the drawing plus the Sync that puts it on screen.
 void BM_RedrawShown(benchmark::State& state) {
-    static Stage stage = Stage::Shown();
+    Stage& stage = SharedShownStage();
     TumbleView& view = *stage.view;
     StartQuietRound(view);
     FillWithGems(view);
@@ -75,7 +75,7 @@ void BM_RedrawShown(benchmark::State& state) {
 BENCHMARK(BM_RedrawShown);
 
 void BM_TitleDraw(benchmark::State& state) {
-    static TumbleView view(BRect(0, 20, 160, 420));
+    static TumbleView& view = KeptView();
     view.highScore = 98765;
     view.score = 4321;
     view.Draw(view.Bounds());

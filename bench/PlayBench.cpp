@@ -14,7 +14,7 @@ namespace {
 void NoPause(bigtime_t) {}
 
 TumbleView& ShownView() {
-    static Stage stage = Stage::Shown();
+    Stage& stage = SharedShownStage();
     StartQuietRound(*stage.view);
     return *stage.view;
 }
@@ -93,7 +93,7 @@ void BM_LandingChain(benchmark::State& state) {
 BENCHMARK(BM_LandingChain);
 
 void BM_ShiftArray(benchmark::State& state) {
-    static TumbleView view(BRect(0, 20, 160, 420));
+    static TumbleView& view = KeptView();
     FillWithGaps(view);
     Board start;
     std::memcpy(start, view.board, sizeof start);
@@ -108,7 +108,7 @@ BENCHMARK(BM_ShiftArray);
 
 // Whole games, headless, by a player who moves and rotates at random between pulses.
 void BM_RandomGame(benchmark::State& state) {
-    static TumbleView view(BRect(0, 20, 160, 420));
+    static TumbleView& view = KeptView();
     SetSnoozeHook(NoPause);
     std::mt19937 player(1);
     std::uniform_int_distribution<int> action(0, 4);

@@ -24,6 +24,15 @@ Stage Stage::Shown(TumbleView* view) {
     return stage;
 }
 
+TumbleView& KeptView() {
+    return *new TumbleView(kViewFrame);
+}
+
+Stage& SharedShownStage() {
+    static Stage& stage = *new Stage(Stage::Shown());
+    return stage;
+}
+
 void FillWithGems(TumbleView& view) {
     for (int32 x = 0; x < kWellColumns; ++x)
         for (int32 y = 0; y < kWellRows; ++y)

@@ -18,6 +18,11 @@ struct Stage {
     static Stage Shown(TumbleView* view = nullptr);
 };
 
+// The benchmarks' views live until the process ends: a view must never outlive the
+// application object, so these are deliberately not destroyed.
+TumbleView& KeptView();    // a new view, never shown
+Stage& SharedShownStage(); // one shown window for every benchmark that syncs
+
 using Board = uint8[kBoardColumns][kWellRows];
 
 // Every cell of the well holds a gem or a magic gem.
