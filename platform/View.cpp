@@ -19,7 +19,9 @@ inline uint32_t toRgb(rgb_color c) {
     return 0xff000000u | (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
 }
 
-bool isWhole(float v) { return std::floor(v) == v; }
+bool isWhole(float v) {
+    return std::floor(v) == v;
+}
 
 } // namespace
 
@@ -32,7 +34,9 @@ int ViewPrivate::ScaleFor(double devicePixelRatio) {
 
 void ViewPrivate::AllocateBuffer(int newScale) {
     textPainter.reset();
+    pendingCount = 0; // drawn for the old buffer, which is drawn anew
     scale = newScale;
+    discCache.Prepare(scale);
     buffer = QImage(width() * scale, height() * scale, QImage::Format_RGB32);
     buffer.fill(QColor(kInitialBackground.red, kInitialBackground.green, kInitialBackground.blue));
     buffer.setDevicePixelRatio(scale);
@@ -63,7 +67,22 @@ QPainter& ViewPrivate::TextPainter() {
     return *textPainter;
 }
 
+void ViewPrivate::AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color) {
+    if (pendingCount == kMaxPendingDiscs ||
+        (pendingCount > 0 && (cx != pendingX || cy != pendingY)))
+        StampPendingDiscs();
+    pendingX = cx;
+    pendingY = cy;
+    pendingDiscs[pendingCount++] = DiscLayer{mask, toRgb(color)};
+}
+
+void ViewPrivate::StampPendingDiscs() {
+    discCache.Stamp(buffer, pendingX, pendingY, pendingDiscs, pendingCount);
+    pendingCount = 0;
+}
+
 void ViewPrivate::FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color) {
+    FlushDiscs();
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     x1 = std::min(x1, buffer.width());
@@ -100,10 +119,18 @@ BView::~BView() {
     d->widget.reset();
 }
 
-void BView::SetHighColor(rgb_color color) { d->high = color; }
-rgb_color BView::HighColor() const { return d->high; }
-void BView::SetLowColor(rgb_color color) { d->low = color; }
-rgb_color BView::LowColor() const { return d->low; }
+void BView::SetHighColor(rgb_color color) {
+    d->high = color;
+}
+rgb_color BView::HighColor() const {
+    return d->high;
+}
+void BView::SetLowColor(rgb_color color) {
+    d->low = color;
+}
+rgb_color BView::LowColor() const {
+    return d->low;
+}
 
 void BView::FillRect(BRect r, pattern) {
     if (!r.IsValid())
@@ -129,10 +156,11 @@ void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
         return;
     if (xRadius == yRadius && isWhole(xRadius) && isWhole(c.x) && isWhole(c.y)) {
         if (const DiscMask* mask = CachedDiscMask(static_cast<int>(xRadius), d->scale)) {
-            mask->Stamp(d->buffer, static_cast<int>(c.x), static_cast<int>(c.y), toRgb(d->high));
+            d->AddDisc(static_cast<int>(c.x), static_cast<int>(c.y), mask, d->high);
             return;
         }
     }
+    d->FlushDiscs();
     // Uncommon shapes: the ellipse inscribed in the inclusive bounding rectangle.
     QPainter& p = d->TextPainter();
     p.setPen(Qt::NoPen);
@@ -155,12 +183,17 @@ float BView::StringWidth(const char* text) const {
     return static_cast<float>(d->metrics.horizontalAdvance(d->ToQString(text)));
 }
 
-void BView::MovePenTo(float x, float y) { d->pen = BPoint(x, y); }
-BPoint BView::PenLocation() const { return d->pen; }
+void BView::MovePenTo(float x, float y) {
+    d->pen = BPoint(x, y);
+}
+BPoint BView::PenLocation() const {
+    return d->pen;
+}
 
 void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')
         return;
+    d->FlushDiscs();
     const QString& s = d->ToQString(text);
     QPainter& p = d->TextPainter();
     p.setFont(d->font);
@@ -170,13 +203,24 @@ void BView::DrawString(const char* text) {
     d->pen.x += static_cast<float>(d->metrics.horizontalAdvance(s));
 }
 
-BRect BView::Bounds() const { return BRect(0, 0, d->frame.Width(), d->frame.Height()); }
-BRect BView::Frame() const { return d->frame; }
-const char* BView::Name() const { return d->name.c_str(); }
-uint32 BView::Flags() const { return d->flags; }
-uint32 BView::ResizingMode() const { return d->resizingMode; }
+BRect BView::Bounds() const {
+    return BRect(0, 0, d->frame.Width(), d->frame.Height());
+}
+BRect BView::Frame() const {
+    return d->frame;
+}
+const char* BView::Name() const {
+    return d->name.c_str();
+}
+uint32 BView::Flags() const {
+    return d->flags;
+}
+uint32 BView::ResizingMode() const {
+    return d->resizingMode;
+}
 
 void BView::Sync() {
+    d->FlushDiscs();
     // Inside a paint the buffer is shown when the paint ends.
     if (!d->widget->isVisible() || d->painting)
         return;
@@ -190,7 +234,9 @@ void BView::Invalidate() {
     d->widget->update();
 }
 
-BWindow* BView::Window() const { return d->window; }
+BWindow* BView::Window() const {
+    return d->window;
+}
 
 void BView::MakeFocus(bool focus) {
     if (focus)
@@ -199,8 +245,17 @@ void BView::MakeFocus(bool focus) {
         d->widget->clearFocus();
 }
 
-bool BView::IsFocus() const { return d->widget->hasFocus(); }
+bool BView::IsFocus() const {
+    return d->widget->hasFocus();
+}
 
-QImage BView::Snapshot() const { return d->buffer.copy(); }
-int BView::BufferScale() const { return d->scale; }
-QWidget* BView::Widget() const { return d->widget.get(); }
+QImage BView::Snapshot() const {
+    d->FlushDiscs();
+    return d->buffer.copy();
+}
+int BView::BufferScale() const {
+    return d->scale;
+}
+QWidget* BView::Widget() const {
+    return d->widget.get();
+}

@@ -30,6 +30,7 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         view_->Draw(view_->Bounds());
     }
     d.painting = false;
+    d.FlushDiscs();
     QPainter painter(this);
     if (d.scale != devicePixelRatioF())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);

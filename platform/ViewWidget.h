@@ -1,6 +1,8 @@
 // The Qt side of a BView: the back buffer, the text state, and the widget that shows them.
 #pragma once
 
+#include "platform/DiscCache.h"
+#include "platform/DiscMask.h"
 #include "platform/View.h"
 
 #include <QFont>
@@ -48,6 +50,15 @@ struct ViewPrivate {
     // Text is the only thing drawn through a painter; it lives as long as the buffer.
     std::unique_ptr<QPainter> textPainter;
 
+    // Discs drawn around one centre are held back and stamped together when anything else
+    // touches the buffer, so a pixel covered by a later disc is painted once.
+    static constexpr int kMaxPendingDiscs = 8;
+    DiscLayer pendingDiscs[kMaxPendingDiscs] = {};
+    int pendingCount = 0;
+    int pendingX = 0;
+    int pendingY = 0;
+    DiscStackCache discCache;
+
     std::unique_ptr<ViewWidget> widget;
     bool needsDraw = true;
     bool syncing = false;  // inside a Sync's repaint
@@ -59,6 +70,12 @@ struct ViewPrivate {
     const QString& ToQString(const char* text) const;
     QPainter& TextPainter();
     void FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color);
+    void AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color);
+    void FlushDiscs() {
+        if (pendingCount > 0)
+            StampPendingDiscs();
+    }
+    void StampPendingDiscs();
     // Device pixels per view pixel that a widget on this screen wants.
     static int ScaleFor(double devicePixelRatio);
 };
