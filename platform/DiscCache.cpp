@@ -37,8 +37,7 @@ void DiscStackCache::Prepare(int scale) {
         slot.lastUse = 0;
         slot.rows.reserve(side);
         slot.pixels.reserve(side * side);
-        slot.first.reserve(side * side);
-        slot.tintCount.reserve(side * side);
+        slot.edges.reserve(tints);
         slot.tints.reserve(tints);
     }
 }
@@ -67,14 +66,13 @@ void DiscStackCache::Compose(Slot& slot, const DiscLayer* layers, int count, uin
     slot.size = n;
     slot.rows.assign(static_cast<size_t>(n), RowSpans{});
     slot.pixels.assign(static_cast<size_t>(n) * n, 0);
-    slot.first.assign(static_cast<size_t>(n) * n, 0);
-    slot.tintCount.assign(static_cast<size_t>(n) * n, 0);
+    slot.edges.clear();
     slot.tints.clear();
 
     for (int j = 0; j < n; ++j) {
         RowSpans& spans = slot.rows[static_cast<size_t>(j)];
-        spans.covered = n;
-        spans.coveredEnd = 0;
+        int covered = n;
+        int coveredEnd = 0;
         spans.fixed = n;
         spans.fixedEnd = 0;
         for (int i = 0; i < count; ++i) {
@@ -86,8 +84,8 @@ void DiscStackCache::Compose(Slot& slot, const DiscLayer* layers, int count, uin
             const DiscMask::Row& row = m.row(mj);
             if (row.begin >= row.end)
                 continue;
-            spans.covered = std::min(spans.covered, inset + row.begin);
-            spans.coveredEnd = std::max(spans.coveredEnd, inset + row.end);
+            covered = std::min(covered, inset + row.begin);
+            coveredEnd = std::max(coveredEnd, inset + row.end);
             if (row.fullBegin < row.fullEnd) {
                 // Concentric full spans are nested: their union is the widest.
                 spans.fixed = std::min(spans.fixed, inset + row.fullBegin);
@@ -102,14 +100,12 @@ void DiscStackCache::Compose(Slot& slot, const DiscLayer* layers, int count, uin
                 line[inset + x] = BlendPixel(line[inset + x], colour, cov[x]);
         }
         if (spans.fixed >= spans.fixedEnd)
-            spans.fixed = spans.fixedEnd = spans.covered;
-        if (spans.covered >= spans.coveredEnd)
-            continue;
+            spans.fixed = spans.fixedEnd = covered;
         // Outside the fixed span every pixel depends on what is under it: keep its tints.
+        spans.firstEdge = static_cast<uint32_t>(slot.edges.size());
         const auto keepTints = [&](int from, int to) {
             for (int x = from; x < to; ++x) {
-                const size_t p = static_cast<size_t>(j) * n + x;
-                slot.first[p] = static_cast<uint32_t>(slot.tints.size());
+                Edge edge{x, static_cast<uint32_t>(slot.tints.size()), 0};
                 for (int i = 0; i < count; ++i) {
                     const DiscMask& m = *layers[i].mask;
                     const int inset = (radius - m.radius()) * scale_;
@@ -120,13 +116,16 @@ void DiscStackCache::Compose(Slot& slot, const DiscLayer* layers, int count, uin
                     const uint8_t c = m.coverage(mj)[mx];
                     if (c != 0) {
                         slot.tints.push_back(Tint{0xff000000u | layers[i].rgb, c});
-                        ++slot.tintCount[p];
+                        ++edge.tintCount;
                     }
                 }
+                if (edge.tintCount != 0)
+                    slot.edges.push_back(edge);
             }
         };
-        keepTints(spans.covered, spans.fixed);
-        keepTints(spans.fixedEnd, spans.coveredEnd);
+        keepTints(covered, spans.fixed);
+        keepTints(spans.fixedEnd, coveredEnd);
+        spans.endEdge = static_cast<uint32_t>(slot.edges.size());
     }
 }
 
@@ -153,30 +152,26 @@ void DiscStackCache::Stamp(QImage& image, int cx, int cy, const DiscLayer* layer
     uchar* bits = image.bits();
     const int left = std::max(0, -x0);
     const int right = std::min(n, width - x0);
+    const Tint* tints = slot.tints.data();
     for (int j = top; j < bottom; ++j) {
         const RowSpans& spans = slot.rows[static_cast<size_t>(j)];
-        if (spans.covered >= spans.coveredEnd)
-            continue;
         // Indexed from the stack's left edge, which may lie left of the image.
         uint32_t* const imageRow = reinterpret_cast<uint32_t*>(bits + (y0 + j) * stride);
-        const auto line = [&](int x) -> uint32_t& { return imageRow[x0 + x]; };
-        const size_t rowStart = static_cast<size_t>(j) * n;
         const int fixedFrom = std::clamp(spans.fixed, left, right);
         const int fixedTo = std::clamp(spans.fixedEnd, fixedFrom, right);
-        if (fixedFrom < fixedTo)
-            std::copy(slot.pixels.data() + rowStart + fixedFrom,
-                      slot.pixels.data() + rowStart + fixedTo, &line(fixedFrom));
-        const auto tint = [&](int from, int to) {
-            for (int x = std::max(from, left); x < std::min(to, right); ++x) {
-                const size_t p = rowStart + x;
-                uint32_t v = line(x);
-                const Tint* t = &slot.tints[slot.first[p]];
-                for (int k = 0; k < slot.tintCount[p]; ++k)
-                    v = BlendPixel(v, t[k].colour, t[k].coverage);
-                line(x) = v;
-            }
-        };
-        tint(spans.covered, spans.fixed);
-        tint(spans.fixedEnd, spans.coveredEnd);
+        if (fixedFrom < fixedTo) {
+            const uint32_t* from = slot.pixels.data() + static_cast<size_t>(j) * n;
+            std::copy(from + fixedFrom, from + fixedTo, imageRow + (x0 + fixedFrom));
+        }
+        for (uint32_t e = spans.firstEdge; e < spans.endEdge; ++e) {
+            const Edge& edge = slot.edges[e];
+            if (edge.x < left || edge.x >= right)
+                continue;
+            uint32_t& pixel = imageRow[x0 + edge.x];
+            uint32_t v = pixel;
+            for (uint32_t k = edge.firstTint; k < edge.firstTint + edge.tintCount; ++k)
+                v = BlendPixel(v, tints[k].colour, tints[k].coverage);
+            pixel = v;
+        }
     }
 }

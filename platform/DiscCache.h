@@ -28,11 +28,18 @@ private:
         uint32_t colour;
         uint32_t coverage;
     };
+    // A pixel outside the fixed spans: the layers that blend into it are
+    // tints[firstTint, firstTint + tintCount).
+    struct Edge {
+        int x;
+        uint32_t firstTint;
+        uint32_t tintCount;
+    };
     struct RowSpans {
-        int covered = 0; // [covered, coveredEnd): touched by some layer
-        int coveredEnd = 0;
         int fixed = 0; // [fixed, fixedEnd): fully covered by some layer, so known in advance
         int fixedEnd = 0;
+        uint32_t firstEdge = 0; // edges[firstEdge, endEdge): the row's other covered pixels
+        uint32_t endEdge = 0;
     };
     struct Slot {
         uint64_t key = 0;
@@ -43,10 +50,7 @@ private:
         int size = 0;
         std::vector<RowSpans> rows;
         std::vector<uint32_t> pixels; // size*size; the fixed spans hold final colours
-        // For each covered pixel outside the fixed span, the layers that blend into it:
-        // tints[first[p]] onward, count[p] of them.
-        std::vector<uint32_t> first;
-        std::vector<uint8_t> tintCount;
+        std::vector<Edge> edges;
         std::vector<Tint> tints;
     };
 
