@@ -7,11 +7,63 @@
 
 #include <algorithm>
 
+#if defined(__linux__)
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
+#endif
+
 void WindowWidget::closeEvent(QCloseEvent* event) {
     if (window_->QuitRequested())
         event->accept();
     else
         event->ignore();
+}
+
+void WindowPrivate::StartPulses() {
+#if defined(__linux__)
+    if (pulseFd < 0) {
+        pulseFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (pulseFd >= 0) {
+            pulseNotifier = std::make_unique<QSocketNotifier>(pulseFd, QSocketNotifier::Read);
+            QObject::connect(pulseNotifier.get(), &QSocketNotifier::activated, [this] {
+                // Pulses that fell due while the thread was busy arrive as one.
+                uint64_t expirations = 0;
+                if (read(pulseFd, &expirations, sizeof expirations) > 0 && expirations > 0)
+                    DeliverPulse();
+            });
+        }
+    }
+    if (pulseFd >= 0) {
+        constexpr bigtime_t kMicrosPerSecond = 1000000;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const bigtime_t first =
+            static_cast<bigtime_t>(now.tv_sec) * kMicrosPerSecond + now.tv_nsec / 1000 + pulseRate;
+        itimerspec spec{};
+        spec.it_interval.tv_sec = static_cast<time_t>(pulseRate / kMicrosPerSecond);
+        spec.it_interval.tv_nsec = static_cast<long>(pulseRate % kMicrosPerSecond) * 1000;
+        spec.it_value.tv_sec = static_cast<time_t>(first / kMicrosPerSecond);
+        spec.it_value.tv_nsec = static_cast<long>(first % kMicrosPerSecond) * 1000;
+        uint64_t stale = 0;
+        (void)!read(pulseFd, &stale, sizeof stale); // a pulse due under the old rate is dropped
+        if (timerfd_settime(pulseFd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0)
+            return;
+    }
+#endif
+    pulseTimer.start(std::max(1, static_cast<int>((pulseRate + 500) / 1000)));
+}
+
+void WindowPrivate::StopPulses() {
+#if defined(__linux__)
+    if (pulseFd >= 0) {
+        const itimerspec off{};
+        timerfd_settime(pulseFd, 0, &off, nullptr);
+        uint64_t stale = 0;
+        (void)!read(pulseFd, &stale, sizeof stale);
+    }
+#endif
+    pulseTimer.stop();
 }
 
 void WindowPrivate::DeliverPulse() {
@@ -42,7 +94,12 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
 }
 
 BWindow::~BWindow() {
-    d->pulseTimer.stop();
+    d->StopPulses();
+#if defined(__linux__)
+    d->pulseNotifier.reset();
+    if (d->pulseFd >= 0)
+        close(d->pulseFd);
+#endif
     for (BView* view : d->children)
         delete view;
     d->children.clear();
@@ -89,12 +146,10 @@ bool BWindow::IsHidden() const {
 
 void BWindow::SetPulseRate(bigtime_t rate) {
     d->pulseRate = rate > 0 ? rate : 0;
-    if (d->pulseRate == 0) {
-        d->pulseTimer.stop();
-        return;
-    }
-    // QTimer counts milliseconds; the game's rates are whole milliseconds.
-    d->pulseTimer.start(std::max(1, static_cast<int>((d->pulseRate + 500) / 1000)));
+    if (d->pulseRate == 0)
+        d->StopPulses();
+    else
+        d->StartPulses();
 }
 
 bigtime_t BWindow::PulseRate() const {
