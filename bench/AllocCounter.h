@@ -4,6 +4,6 @@
 
 #include <cstdint>
 
-// Allocations so far; -1 when counting is not built in (sanitizer builds bring their own
-// allocator).
+// Allocations so far on the calling thread; -1 when counting is not built in (sanitizer builds
+// bring their own allocator).
 int64_t AllocationCount();

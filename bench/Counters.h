@@ -1,4 +1,6 @@
-// Heap allocations per benchmark iteration, as a counter beside the time.
+// Heap allocations per benchmark iteration, as a counter beside the time. Counted from its
+// construction to its destruction, so it must be gone before anything else is added to the
+// state's counters (adding one allocates).
 #pragma once
 
 #include "bench/AllocCounter.h"

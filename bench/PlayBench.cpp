@@ -1,5 +1,7 @@
-// Play: the operations a round is made of, each on a shown window so Sync does its real work,
-// and a whole game played by a random player.
+// Play: the operations a round is made of, and a whole game played by a random player.
+// Each operation runs twice: on a shown window (/shown:1), where every Sync puts the frame on
+// screen through the platform's backing store, and on a view never shown (/shown:0), where
+// Sync has nothing to do; the difference is the platform's share.
 #include "bench/Counters.h"
 #include "bench/Scenes.h"
 
@@ -13,37 +15,40 @@ namespace {
 
 void NoPause(bigtime_t) {}
 
-TumbleView& ShownView() {
-    Stage& stage = SharedShownStage();
-    StartQuietRound(*stage.view);
-    return *stage.view;
+TumbleView& PlayView(const benchmark::State& state) {
+    static TumbleView& hidden = KeptView();
+    TumbleView& view = state.range(0) != 0 ? *SharedShownStage().view : hidden;
+    StartQuietRound(view);
+    return view;
 }
 
 void BM_MoveLeftRight(benchmark::State& state) {
-    TumbleView& view = ShownView();
+    TumbleView& view = PlayView(state);
     PlacePiece(view, 3, 10, 1, 2, 3);
     view.DrawPiece();
-    AllocationMeter meter(state);
-    for (auto _ : state) {
-        view.MoveLeft();
-        view.MoveRight();
+    {
+        AllocationMeter meter(state);
+        for (auto _ : state) {
+            view.MoveLeft();
+            view.MoveRight();
+        }
     }
     state.SetItemsProcessed(2 * state.iterations());
 }
-BENCHMARK(BM_MoveLeftRight);
+BENCHMARK(BM_MoveLeftRight)->ArgName("shown")->Arg(0)->Arg(1);
 
 void BM_Rotate(benchmark::State& state) {
-    TumbleView& view = ShownView();
+    TumbleView& view = PlayView(state);
     PlacePiece(view, 3, 10, 1, MAGIC, 3);
     view.DrawPiece();
     AllocationMeter meter(state);
     for (auto _ : state)
         view.Rotate();
 }
-BENCHMARK(BM_Rotate);
+BENCHMARK(BM_Rotate)->ArgName("shown")->Arg(0)->Arg(1);
 
 void BM_FallingTick(benchmark::State& state) {
-    TumbleView& view = ShownView();
+    TumbleView& view = PlayView(state);
     PlacePiece(view, 3, 2, 1, 2, 3);
     AllocationMeter meter(state);
     for (auto _ : state) {
@@ -52,11 +57,11 @@ void BM_FallingTick(benchmark::State& state) {
             PlacePiece(view, 3, 2, 1, 2, 3);
     }
 }
-BENCHMARK(BM_FallingTick);
+BENCHMARK(BM_FallingTick)->ArgName("shown")->Arg(0)->Arg(1);
 
 // The piece lands on a well filled to row 5 and makes no run; the next piece enters.
 void BM_LandingNoRun(benchmark::State& state) {
-    TumbleView& view = ShownView();
+    TumbleView& view = PlayView(state);
     constexpr int32 kTop = 5;
     FillDenseNoRun(view, kTop);
     view.Redraw();
@@ -74,14 +79,19 @@ void BM_LandingNoRun(benchmark::State& state) {
     for (auto _ : state)
         land();
 }
-BENCHMARK(BM_LandingNoRun);
+BENCHMARK(BM_LandingNoRun)->ArgName("shown")->Arg(0)->Arg(1);
 
-// Three clearing steps, each with its two Redraws; the pauses are skipped.
+// Three clearing steps, each with its two Redraws; the pauses are skipped. With new_scores:1
+// the score keeps growing, so every step's score line is new text to lay out; with 0 each
+// landing starts from the same score and the lines are the ones laid out before.
 void BM_LandingChain(benchmark::State& state) {
-    TumbleView& view = ShownView();
+    TumbleView& view = PlayView(state);
+    const bool newScores = state.range(1) != 0;
     SetSnoozeHook(NoPause);
     const auto land = [&] {
         SetChainLanding(view);
+        if (!newScores)
+            view.score = 0;
         view.DropSome();
     };
     land();
@@ -90,7 +100,11 @@ void BM_LandingChain(benchmark::State& state) {
         land();
     SetSnoozeHook(nullptr);
 }
-BENCHMARK(BM_LandingChain);
+BENCHMARK(BM_LandingChain)
+    ->ArgNames({"shown", "new_scores"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 1});
 
 void BM_ShiftArray(benchmark::State& state) {
     static TumbleView& view = KeptView();
@@ -120,7 +134,7 @@ void BM_RandomGame(benchmark::State& state) {
         const int32 y2 = view.piecePos[5];
         return y2 > kLastFallRow || view.board[x2][y2 + 1] != kEmpty;
     };
-    AllocationMeter meter(state);
+    const int64_t allocationsBefore = AllocationCount();
     for (auto _ : state) {
         StartQuietRound(view);
         while (view.gameState != kIdle) {
@@ -134,10 +148,15 @@ void BM_RandomGame(benchmark::State& state) {
                 view.Pulse();
         }
     }
+    const auto allocations = static_cast<double>(AllocationCount() - allocationsBefore);
     SetSnoozeHook(nullptr);
-    state.counters["pieces"] = benchmark::Counter(static_cast<double>(pieces));
+    state.counters["pieces_per_game"] =
+        benchmark::Counter(static_cast<double>(pieces), benchmark::Counter::kAvgIterations);
     state.counters["pieces_per_s"] =
         benchmark::Counter(static_cast<double>(pieces), benchmark::Counter::kIsRate);
+    // Mostly the score line being laid out anew whenever the score changes.
+    state.counters["allocs_per_piece"] =
+        benchmark::Counter(pieces > 0 ? allocations / static_cast<double>(pieces) : 0);
 }
 BENCHMARK(BM_RandomGame)->Unit(benchmark::kMillisecond);
 
