@@ -156,7 +156,9 @@ void BM_RandomGame(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(pieces), benchmark::Counter::kIsRate);
     // Mostly the score line being laid out anew whenever the score changes.
     state.counters["allocs_per_piece"] =
-        benchmark::Counter(pieces > 0 ? allocations / static_cast<double>(pieces) : 0);
+        benchmark::Counter(allocationsBefore < 0 ? -1.0
+                           : pieces > 0          ? allocations / static_cast<double>(pieces)
+                                                 : 0.0);
 }
 BENCHMARK(BM_RandomGame)->Unit(benchmark::kMillisecond);
 
