@@ -50,6 +50,4 @@ status_t BApplication::GetAppInfo(app_info* info) const {
     return info->ref.path.empty() ? B_ERROR : B_OK;
 }
 
-const char* BApplication::Signature() const {
-    return d->signature.c_str();
-}
+const char* BApplication::Signature() const { return d->signature.c_str(); }

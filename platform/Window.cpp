@@ -118,18 +118,10 @@ void BWindow::AddChild(BView* view) {
     view->AttachedToWindow();
 }
 
-BRect BWindow::Bounds() const {
-    return BRect(0, 0, d->frame.Width(), d->frame.Height());
-}
-BRect BWindow::Frame() const {
-    return d->frame;
-}
-const char* BWindow::Title() const {
-    return d->title.c_str();
-}
-uint32 BWindow::Flags() const {
-    return d->flags;
-}
+BRect BWindow::Bounds() const { return BRect(0, 0, d->frame.Width(), d->frame.Height()); }
+BRect BWindow::Frame() const { return d->frame; }
+const char* BWindow::Title() const { return d->title.c_str(); }
+uint32 BWindow::Flags() const { return d->flags; }
 
 void BWindow::Show() {
     d->widget->show();
@@ -137,12 +129,8 @@ void BWindow::Show() {
     d->widget->activateWindow();
 }
 
-void BWindow::Hide() {
-    d->widget->hide();
-}
-bool BWindow::IsHidden() const {
-    return !d->widget->isVisible();
-}
+void BWindow::Hide() { d->widget->hide(); }
+bool BWindow::IsHidden() const { return !d->widget->isVisible(); }
 
 void BWindow::SetPulseRate(bigtime_t rate) {
     d->pulseRate = rate > 0 ? rate : 0;
@@ -152,9 +140,5 @@ void BWindow::SetPulseRate(bigtime_t rate) {
         d->StartPulses();
 }
 
-bigtime_t BWindow::PulseRate() const {
-    return d->pulseRate;
-}
-QWidget* BWindow::Widget() const {
-    return d->widget.get();
-}
+bigtime_t BWindow::PulseRate() const { return d->pulseRate; }
+QWidget* BWindow::Widget() const { return d->widget.get(); }
