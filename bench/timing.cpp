@@ -42,6 +42,7 @@ std::string LoadAverage() {
 
 struct Stats {
     double mean = 0, min = 0, max = 0, worst = 0, median = 0;
+    double typical = 0, p90 = 0; // median and 90th percentile of the distance from target
 };
 
 // Figures in milliseconds; worst is the largest distance from target.
@@ -54,6 +55,12 @@ Stats Summarise(std::vector<double> ms, double target) {
         sum += v;
         s.worst = std::max(s.worst, std::fabs(v - target));
     }
+    std::vector<double> off;
+    for (double v : ms)
+        off.push_back(std::fabs(v - target));
+    std::sort(off.begin(), off.end());
+    s.typical = off[off.size() / 2];
+    s.p90 = off[off.size() * 9 / 10];
     std::sort(ms.begin(), ms.end());
     s.mean = sum / static_cast<double>(ms.size());
     s.min = ms.front();
@@ -64,9 +71,10 @@ Stats Summarise(std::vector<double> ms, double target) {
 
 void Print(const char* what, const std::vector<double>& ms, double target) {
     const Stats s = Summarise(ms, target);
-    std::printf("%s: n=%zu mean %.3f ms, median %.3f, min %.3f, max %.3f, worst deviation from "
-                "%.0f ms %.3f ms\n",
-                what, ms.size(), s.mean, s.median, s.min, s.max, target, s.worst);
+    std::printf("%s: n=%zu mean %.3f ms, median %.3f, min %.3f, max %.3f; distance from %.0f ms: "
+                "median %.3f, 90%% within %.3f, worst %.3f ms\n",
+                what, ms.size(), s.mean, s.median, s.min, s.max, target, s.typical, s.p90,
+                s.worst);
 }
 
 double Ms(bigtime_t us) {
