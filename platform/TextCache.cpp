@@ -7,7 +7,7 @@
 #include <cstring>
 
 const TextCache::Line* TextCache::Find(const char* text, const QFont& font,
-                                       const QFontMetricsF& metrics) {
+                                       const QFontMetricsF& metrics, int scale) {
     size_t length = 0;
     for (; text[length] != '\0'; ++length) {
         if (length == kMaxLength || static_cast<unsigned char>(text[length]) >= 0x80)
@@ -31,7 +31,8 @@ const TextCache::Line* TextCache::Find(const char* text, const QFont& font,
     const QString string = QString::fromLatin1(text, static_cast<qsizetype>(length));
     entry.line.layout.setTextFormat(Qt::PlainText);
     entry.line.layout.setText(string);
-    entry.line.layout.prepare(QTransform(), font);
+    // Laid out for the painter's own transform, or the first draw would lay it out again.
+    entry.line.layout.prepare(QTransform::fromScale(scale, scale), font);
     entry.line.advance = static_cast<float>(metrics.horizontalAdvance(string));
     return &entry.line;
 }

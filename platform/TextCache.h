@@ -16,9 +16,11 @@ public:
         float advance = 0; // pen advance, as the font's metrics give it
     };
 
-    // The line for this Latin-1 text at the font's pixel size, laid out on first use; nullptr
-    // for text the cache does not keep (too long, or not plain ASCII).
-    const Line* Find(const char* text, const QFont& font, const QFontMetricsF& metrics);
+    // The line for this ASCII text at the font's pixel size, laid out on first use for a
+    // painter scaled by `scale`; nullptr for text the cache does not keep (too long, or not
+    // plain ASCII).
+    const Line* Find(const char* text, const QFont& font, const QFontMetricsF& metrics,
+                     int scale);
 
     static constexpr int kLines = 8;
     static constexpr int kMaxLength = 47;

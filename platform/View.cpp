@@ -287,7 +287,7 @@ void BView::SetFontSize(float pixels) {
 float BView::StringWidth(const char* text) const {
     if (text == nullptr)
         return 0;
-    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics))
+    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale))
         return line->advance;
     return static_cast<float>(d->metrics.horizontalAdvance(d->ToQString(text)));
 }
@@ -303,7 +303,7 @@ void BView::DrawString(const char* text) {
     // View coordinates name pixel centres; Qt's name pixel corners.
     const QPointF baseline(d->pen.x + 0.5, d->pen.y + 0.5);
     float advance = 0;
-    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics)) {
+    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale)) {
         p.drawStaticText(baseline - QPointF(0, d->metrics.ascent()), line->layout);
         advance = line->advance;
     } else {
