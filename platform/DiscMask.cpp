@@ -1,9 +1,12 @@
 #include "platform/DiscMask.h"
 
+#include "platform/DiscBlend.h"
+
 #include <QImage>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <memory>
 
 namespace {
@@ -11,16 +14,20 @@ namespace {
 constexpr int kSamples = 8; // per axis, per device pixel
 constexpr int kMaxRadius = 32;
 constexpr int kMaxScale = 8;
+constexpr int kMaxLayers = 16;
 
-inline uint32_t blend(uint32_t dst, uint32_t src, unsigned alpha) {
-    const unsigned inv = 255 - alpha;
-    uint32_t out = 0xff000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const unsigned s = (src >> shift) & 0xff;
-        const unsigned d = (dst >> shift) & 0xff;
-        out |= ((s * alpha + d * inv + 127) / 255) << shift;
-    }
-    return out;
+// Paints the part [from, to) of one mask row; x0 is the image column of mask column 0.
+inline void paintRow(uint32_t* line, const uint8_t* cov, const DiscMask::Row& row, int x0, int from,
+                     int to, uint32_t colour) {
+    if (from >= to)
+        return;
+    const int fullFrom = std::clamp(x0 + row.fullBegin, from, to);
+    const int fullTo = std::clamp(x0 + row.fullEnd, fullFrom, to);
+    for (int x = from; x < fullFrom; ++x)
+        line[x] = BlendPixel(line[x], colour, cov[x - x0]);
+    std::fill(line + fullFrom, line + fullTo, colour);
+    for (int x = fullTo; x < to; ++x)
+        line[x] = BlendPixel(line[x], colour, cov[x - x0]);
 }
 
 } // namespace
@@ -64,34 +71,74 @@ DiscMask::DiscMask(int radius, int scale)
     }
 }
 
-void DiscMask::Stamp(QImage& image, int cx, int cy, uint32_t rgb) const {
-    const uint32_t colour = 0xff000000u | rgb;
-    const int x0 = (cx - radius_) * scale_;
-    const int y0 = (cy - radius_) * scale_;
+void StampDiscs(QImage& image, int cx, int cy, const DiscLayer* layers, int count) {
+    count = std::min(count, kMaxLayers);
+    if (count <= 0)
+        return;
+    const int scale = layers[0].mask->scale();
     const int width = image.width();
     const int height = image.height();
-    for (int j = 0; j < size_; ++j) {
-        const int y = y0 + j;
-        if (y < 0 || y >= height)
-            continue;
-        const Row& row = rows_[j];
-        if (row.begin >= row.end)
-            continue;
-        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        const uint8_t* cov = &coverage_[static_cast<size_t>(j) * size_];
-        const auto edge = [&](int from, int to) {
-            for (int i = from; i < to; ++i) {
-                const int x = x0 + i;
-                if (x >= 0 && x < width && cov[i] != 0)
-                    line[x] = cov[i] == 255 ? colour : blend(line[x], colour, cov[i]);
+    const qsizetype stride = image.bytesPerLine();
+    uchar* bits = image.bits();
+
+    int x0[kMaxLayers];
+    int y0[kMaxLayers];
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (int i = 0; i < count; ++i) {
+        const DiscMask& m = *layers[i].mask;
+        x0[i] = (cx - m.radius()) * scale;
+        y0[i] = (cy - m.radius()) * scale;
+        top = std::min(top, y0[i]);
+        bottom = std::max(bottom, y0[i] + m.size());
+    }
+    top = std::max(top, 0);
+    bottom = std::min(bottom, height);
+
+    // Per row: what the later layers cover fully. The discs share a centre, so their full
+    // spans on a row are nested and their union is one span.
+    int clipFrom[kMaxLayers];
+    int clipTo[kMaxLayers];
+    for (int y = top; y < bottom; ++y) {
+        int coverFrom = 0;
+        int coverTo = 0;
+        for (int i = count - 1; i >= 0; --i) {
+            clipFrom[i] = coverFrom;
+            clipTo[i] = coverTo;
+            const DiscMask& m = *layers[i].mask;
+            const int j = y - y0[i];
+            if (j < 0 || j >= m.size())
+                continue;
+            const DiscMask::Row& row = m.row(j);
+            const int from = x0[i] + row.fullBegin;
+            const int to = x0[i] + row.fullEnd;
+            if (from >= to)
+                continue;
+            if (coverFrom >= coverTo || (from <= coverTo && to >= coverFrom)) {
+                coverFrom = coverFrom < coverTo ? std::min(coverFrom, from) : from;
+                coverTo = std::max(coverTo, to);
             }
-        };
-        edge(row.begin, row.fullBegin);
-        const int fullFrom = std::max(x0 + row.fullBegin, 0);
-        const int fullTo = std::min(x0 + row.fullEnd, width);
-        if (fullFrom < fullTo)
-            std::fill(line + fullFrom, line + fullTo, colour);
-        edge(row.fullEnd, row.end);
+        }
+        auto* line = reinterpret_cast<uint32_t*>(bits + y * stride);
+        for (int i = 0; i < count; ++i) {
+            const DiscMask& m = *layers[i].mask;
+            const int j = y - y0[i];
+            if (j < 0 || j >= m.size())
+                continue;
+            const DiscMask::Row& row = m.row(j);
+            const int begin = std::max(x0[i] + row.begin, 0);
+            const int end = std::min(x0[i] + row.end, width);
+            if (begin >= end)
+                continue;
+            const uint8_t* cov = m.coverage(j);
+            const uint32_t colour = 0xff000000u | layers[i].rgb;
+            if (clipFrom[i] >= clipTo[i]) {
+                paintRow(line, cov, row, x0[i], begin, end, colour);
+                continue;
+            }
+            paintRow(line, cov, row, x0[i], begin, std::min(end, clipFrom[i]), colour);
+            paintRow(line, cov, row, x0[i], std::max(begin, clipTo[i]), end, colour);
+        }
     }
 }
 

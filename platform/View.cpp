@@ -4,8 +4,10 @@
 #include "platform/ViewWidget.h"
 #include "platform/Window.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +34,9 @@ int ViewPrivate::ScaleFor(double devicePixelRatio) {
 
 void ViewPrivate::AllocateBuffer(int newScale) {
     textPainter.reset();
+    pendingCount = 0; // drawn for the old buffer, which is drawn anew
     scale = newScale;
+    discCache.Prepare(scale);
     buffer = QImage(width() * scale, height() * scale, QImage::Format_RGB32);
     buffer.fill(QColor(kInitialBackground.red, kInitialBackground.green, kInitialBackground.blue));
     buffer.setDevicePixelRatio(scale);
@@ -54,16 +58,145 @@ const QString& ViewPrivate::ToQString(const char* text) const {
     return scratch;
 }
 
+void ViewPrivate::UseFontSize(int pixelSize) {
+    SizedFont* slot = &fonts[0];
+    for (SizedFont& f : fonts) {
+        if (f.pixelSize == pixelSize) {
+            slot = &f;
+            break;
+        }
+        if (f.lastUse < slot->lastUse)
+            slot = &f;
+    }
+    if (slot->pixelSize != pixelSize) {
+        slot->pixelSize = pixelSize;
+        slot->font = font;
+        slot->font.setPixelSize(pixelSize);
+        slot->metrics = QFontMetricsF(slot->font);
+    }
+    slot->lastUse = ++fontClock;
+    font = slot->font;
+    metrics = slot->metrics;
+    painterFontCurrent = false;
+}
+
 QPainter& ViewPrivate::TextPainter() {
     if (!textPainter) {
         textPainter = std::make_unique<QPainter>(&buffer);
         textPainter->setRenderHint(QPainter::TextAntialiasing);
         textPainter->setRenderHint(QPainter::Antialiasing);
+        painterFontCurrent = false;
+        painterPenSet = false;
     }
     return *textPainter;
 }
 
+QPainter& ViewPrivate::TextPainterForText() {
+    QPainter& p = TextPainter();
+    if (!painterFontCurrent) {
+        p.setFont(font);
+        painterFontCurrent = true;
+    }
+    if (!painterPenSet || !(painterPen == high)) {
+        p.setPen(QColor(high.red, high.green, high.blue));
+        painterPen = high;
+        painterPenSet = true;
+    }
+    return p;
+}
+
+void ViewPrivate::AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color) {
+    if (pendingCount == kMaxPendingDiscs ||
+        (pendingCount > 0 && (cx != pendingX || cy != pendingY)))
+        StampPendingDiscs();
+    pendingX = cx;
+    pendingY = cy;
+    pendingDiscs[pendingCount++] = DiscLayer{mask, toRgb(color)};
+}
+
+void ViewPrivate::StampPendingDiscs() {
+    discCache.Stamp(buffer, pendingX, pendingY, pendingDiscs, pendingCount);
+    pendingCount = 0;
+}
+
+void ViewPrivate::MarkDirty(float left, float top, float right, float bottom) {
+    const int x0 = std::max(0, static_cast<int>(std::floor(left)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(top)));
+    const int x1 = std::min(width(), static_cast<int>(std::ceil(right)));
+    const int y1 = std::min(height(), static_cast<int>(std::ceil(bottom)));
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    if (!Dirty()) {
+        dirtyX0 = x0;
+        dirtyY0 = y0;
+        dirtyX1 = x1;
+        dirtyY1 = y1;
+        return;
+    }
+    dirtyX0 = std::min(dirtyX0, x0);
+    dirtyY0 = std::min(dirtyY0, y0);
+    dirtyX1 = std::max(dirtyX1, x1);
+    dirtyY1 = std::max(dirtyY1, y1);
+}
+
+const QRegion& ViewPrivate::RegionFor(const QRect& rect) {
+    SyncRegion* oldest = &syncRegions[0];
+    for (SyncRegion& slot : syncRegions) {
+        if (slot.region.boundingRect().size() == rect.size()) {
+            // In place: the region is not shared once the backing store is done with it.
+            slot.region.translate(rect.topLeft() - slot.region.boundingRect().topLeft());
+            slot.lastUse = ++syncCount;
+            return slot.region;
+        }
+        if (slot.lastUse < oldest->lastUse)
+            oldest = &slot;
+    }
+    oldest->region = QRegion(rect);
+    oldest->lastUse = ++syncCount;
+    return oldest->region;
+}
+
+bool ViewPrivate::ShowDirty() {
+    QWidget* top = widget->window();
+    QWindow* window = top->windowHandle();
+    QBackingStore* store = top->backingStore();
+    if (window == nullptr || store == nullptr || !window->isExposed() ||
+        widget->devicePixelRatioF() != scale)
+        return false;
+    const QRect changed(dirtyX0, dirtyY0, dirtyX1 - dirtyX0, dirtyY1 - dirtyY0);
+    const QRect inWindow = changed.translated(widget->mapTo(top, QPoint(0, 0)));
+    const QRegion& region = RegionFor(inWindow);
+    store->beginPaint(region);
+    QPaintDevice* device = store->paintDevice();
+    auto* image = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    const bool sameLayout =
+        image != nullptr && image->devicePixelRatio() == scale &&
+        (image->format() == QImage::Format_RGB32 ||
+         image->format() == QImage::Format_ARGB32_Premultiplied) &&
+        QRect(QPoint(0, 0), image->size())
+            .contains(QRect(inWindow.topLeft() * scale, inWindow.size() * scale));
+    if (sameLayout) {
+        // Our pixels are opaque 0xffRRGGBB, valid in either format.
+        const qsizetype rowBytes = static_cast<qsizetype>(changed.width()) * scale * 4;
+        const qsizetype to = image->bytesPerLine();
+        uchar* target = image->bits() + inWindow.top() * scale * to + inWindow.left() * scale * 4;
+        const uchar* source = buffer.constBits() + changed.top() * scale * buffer.bytesPerLine() +
+                              changed.left() * scale * 4;
+        for (int row = 0; row < changed.height() * scale; ++row)
+            std::memcpy(target + row * to, source + row * buffer.bytesPerLine(),
+                        static_cast<size_t>(rowBytes));
+    } else {
+        QPainter painter(device);
+        painter.drawImage(inWindow, buffer,
+                          QRect(changed.topLeft() * scale, changed.size() * scale));
+    }
+    store->endPaint();
+    store->flush(region, window);
+    return true;
+}
+
 void ViewPrivate::FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color) {
+    FlushDiscs();
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     x1 = std::min(x1, buffer.width());
@@ -89,8 +222,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     d->font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
                          QStringLiteral("sans-serif")});
     d->font.setStyleHint(QFont::SansSerif);
-    d->font.setPixelSize(12);
-    d->metrics = QFontMetricsF(d->font);
+    d->UseFontSize(12);
     d->scratch.reserve(64);
     const QScreen* screen = QGuiApplication::primaryScreen();
     d->AllocateBuffer(ViewPrivate::ScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0));
@@ -111,6 +243,7 @@ rgb_color BView::LowColor() const { return d->low; }
 void BView::FillRect(BRect r, pattern) {
     if (!r.IsValid())
         return;
+    d->MarkDirty(r.left, r.top, r.right + 1, r.bottom + 1);
     const int s = d->scale;
     d->FillDeviceRect(static_cast<int>(std::lround(r.left * s)),
                       static_cast<int>(std::lround(r.top * s)),
@@ -130,15 +263,18 @@ void BView::StrokeRect(BRect r, pattern p) {
 void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
     if (xRadius < 0 || yRadius < 0)
         return;
+    d->MarkDirty(c.x - xRadius - 1, c.y - yRadius - 1, c.x + xRadius + 2, c.y + yRadius + 2);
     if (xRadius == yRadius && isWhole(xRadius) && isWhole(c.x) && isWhole(c.y)) {
         if (const DiscMask* mask = CachedDiscMask(static_cast<int>(xRadius), d->scale)) {
-            mask->Stamp(d->buffer, static_cast<int>(c.x), static_cast<int>(c.y), toRgb(d->high));
+            d->AddDisc(static_cast<int>(c.x), static_cast<int>(c.y), mask, d->high);
             return;
         }
     }
+    d->FlushDiscs();
     // Uncommon shapes: the ellipse inscribed in the inclusive bounding rectangle.
     QPainter& p = d->TextPainter();
     p.setPen(Qt::NoPen);
+    d->painterPenSet = false;
     p.setBrush(QColor(d->high.red, d->high.green, d->high.blue));
     p.drawEllipse(QRectF(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1));
     p.setBrush(Qt::NoBrush);
@@ -148,13 +284,14 @@ void BView::SetFontSize(float pixels) {
     const int size = std::max(1, static_cast<int>(std::lround(pixels)));
     if (d->font.pixelSize() == size)
         return;
-    d->font.setPixelSize(size);
-    d->metrics = QFontMetricsF(d->font);
+    d->UseFontSize(size);
 }
 
 float BView::StringWidth(const char* text) const {
     if (text == nullptr)
         return 0;
+    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale))
+        return line->advance;
     return static_cast<float>(d->metrics.horizontalAdvance(d->ToQString(text)));
 }
 
@@ -164,13 +301,24 @@ BPoint BView::PenLocation() const { return d->pen; }
 void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')
         return;
-    const QString& s = d->ToQString(text);
-    QPainter& p = d->TextPainter();
-    p.setFont(d->font);
-    p.setPen(QColor(d->high.red, d->high.green, d->high.blue));
+    d->FlushDiscs();
+    QPainter& p = d->TextPainterForText();
     // View coordinates name pixel centres; Qt's name pixel corners.
-    p.drawText(QPointF(d->pen.x + 0.5, d->pen.y + 0.5), s);
-    d->pen.x += static_cast<float>(d->metrics.horizontalAdvance(s));
+    const QPointF baseline(d->pen.x + 0.5, d->pen.y + 0.5);
+    float advance = 0;
+    if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale)) {
+        p.drawStaticText(baseline - QPointF(0, d->metrics.ascent()), line->layout);
+        advance = line->advance;
+    } else {
+        const QString& s = d->ToQString(text);
+        p.drawText(baseline, s);
+        advance = static_cast<float>(d->metrics.horizontalAdvance(s));
+    }
+    // The whole band the line of text may touch, overhangs included.
+    d->MarkDirty(0, d->pen.y - static_cast<float>(d->metrics.ascent()) - 2,
+                 static_cast<float>(d->width()),
+                 d->pen.y + static_cast<float>(d->metrics.descent()) + 2);
+    d->pen.x += advance;
 }
 
 BRect BView::Bounds() const { return BRect(0, 0, d->frame.Width(), d->frame.Height()); }
@@ -180,12 +328,17 @@ uint32 BView::Flags() const { return d->flags; }
 uint32 BView::ResizingMode() const { return d->resizingMode; }
 
 void BView::Sync() {
+    d->FlushDiscs();
     // Inside a paint the buffer is shown when the paint ends.
-    if (!d->widget->isVisible() || d->painting)
+    if (!d->widget->isVisible() || d->painting || !d->Dirty())
         return;
-    d->syncing = true;
-    d->widget->repaint();
-    d->syncing = false;
+    if (!d->ShowDirty()) {
+        d->syncing = true;
+        d->widget->repaint(d->dirtyX0, d->dirtyY0, d->dirtyX1 - d->dirtyX0,
+                           d->dirtyY1 - d->dirtyY0);
+        d->syncing = false;
+    }
+    d->ClearDirty();
 }
 
 void BView::Invalidate() {
@@ -204,6 +357,9 @@ void BView::MakeFocus(bool focus) {
 
 bool BView::IsFocus() const { return d->widget->hasFocus(); }
 
-QImage BView::Snapshot() const { return d->buffer.copy(); }
+QImage BView::Snapshot() const {
+    d->FlushDiscs();
+    return d->buffer.copy();
+}
 int BView::BufferScale() const { return d->scale; }
 QWidget* BView::Widget() const { return d->widget.get(); }

@@ -16,7 +16,7 @@ void ViewWidget::showEvent(QShowEvent*) {
     view_->d->needsDraw = true;
 }
 
-void ViewWidget::paintEvent(QPaintEvent*) {
+void ViewWidget::paintEvent(QPaintEvent* event) {
     ViewPrivate& d = *view_->d;
     const int wanted = ViewPrivate::ScaleFor(devicePixelRatioF());
     if (wanted != d.scale) {
@@ -30,10 +30,13 @@ void ViewWidget::paintEvent(QPaintEvent*) {
         view_->Draw(view_->Bounds());
     }
     d.painting = false;
+    d.FlushDiscs();
     QPainter painter(this);
     if (d.scale != devicePixelRatioF())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(0, 0, d.width(), d.height()), d.buffer);
+    if (event->rect().contains(rect()))
+        d.ClearDirty();
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {

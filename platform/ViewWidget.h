@@ -1,12 +1,16 @@
 // The Qt side of a BView: the back buffer, the text state, and the widget that shows them.
 #pragma once
 
+#include "platform/DiscCache.h"
+#include "platform/DiscMask.h"
+#include "platform/TextCache.h"
 #include "platform/View.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
@@ -43,10 +47,52 @@ struct ViewPrivate {
     int scale = 1;
     QFont font;
     QFontMetricsF metrics{QFont()};
+    // Fonts by pixel size, so switching between the sizes in use allocates nothing.
+    struct SizedFont {
+        int pixelSize = 0;
+        QFont font;
+        QFontMetricsF metrics{QFont()};
+        uint64_t lastUse = 0;
+    };
+    static constexpr int kFontSizes = 4;
+    SizedFont fonts[kFontSizes];
+    uint64_t fontClock = 0;
+    void UseFontSize(int pixelSize);
     // Reused for every text so drawing a number does not allocate.
     mutable QString scratch;
-    // Text is the only thing drawn through a painter; it lives as long as the buffer.
+    // Text is the only thing drawn through a painter; it lives as long as the buffer. Its font
+    // and pen are set only when they change, since setting either allocates.
     std::unique_ptr<QPainter> textPainter;
+    bool painterFontCurrent = false;
+    bool painterPenSet = false;
+    rgb_color painterPen = {0, 0, 0, 0};
+    TextCache texts;
+
+    // Discs drawn around one centre are held back and stamped together when anything else
+    // touches the buffer, so a pixel covered by a later disc is painted once.
+    static constexpr int kMaxPendingDiscs = 8;
+    DiscLayer pendingDiscs[kMaxPendingDiscs] = {};
+    int pendingCount = 0;
+    int pendingX = 0;
+    int pendingY = 0;
+    DiscStackCache discCache;
+
+    // What changed since the picture was last shown, in view pixels: [x0, x1) by [y0, y1).
+    int dirtyX0 = 0;
+    int dirtyY0 = 0;
+    int dirtyX1 = 0;
+    int dirtyY1 = 0;
+
+    // Regions handed to the backing store, one per size, moved into place for each Sync so
+    // showing a frame allocates nothing once the sizes have been seen.
+    struct SyncRegion {
+        QRegion region;
+        uint64_t lastUse = 0;
+    };
+    static constexpr int kSyncRegions = 8;
+    SyncRegion syncRegions[kSyncRegions];
+    uint64_t syncCount = 0;
+    const QRegion& RegionFor(const QRect& rect);
 
     std::unique_ptr<ViewWidget> widget;
     bool needsDraw = true;
@@ -58,7 +104,21 @@ struct ViewPrivate {
     void AllocateBuffer(int newScale);
     const QString& ToQString(const char* text) const;
     QPainter& TextPainter();
+    // The painter ready to draw text in the current font and high colour.
+    QPainter& TextPainterForText();
     void FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color);
+    void AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color);
+    void FlushDiscs() {
+        if (pendingCount > 0)
+            StampPendingDiscs();
+    }
+    void StampPendingDiscs();
+    void MarkDirty(float left, float top, float right, float bottom);
+    bool Dirty() const { return dirtyX0 < dirtyX1 && dirtyY0 < dirtyY1; }
+    void ClearDirty() { dirtyX0 = dirtyY0 = dirtyX1 = dirtyY1 = 0; }
+    // Copies what changed straight into the window's backing store and flushes it; false
+    // where that cannot be done and the widget must repaint instead.
+    bool ShowDirty();
     // Device pixels per view pixel that a widget on this screen wants.
     static int ScaleFor(double devicePixelRatio);
 };

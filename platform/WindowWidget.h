@@ -3,8 +3,11 @@
 
 #include "platform/Window.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -28,9 +31,16 @@ struct WindowPrivate {
     std::unique_ptr<WindowWidget> widget;
     std::vector<BMenuBar*> bars;
     std::vector<BView*> children;
-    QTimer pulseTimer;
     bigtime_t pulseRate = 0;
+    // Pulses come from a kernel timer on an absolute schedule: each falls due exactly one
+    // rate after the one before, however late the last was handled, and wakes us to the
+    // microsecond. Where there is no such timer, a Qt timer (millisecond rate) stands in.
+    int pulseFd = -1;
+    std::unique_ptr<QSocketNotifier> pulseNotifier;
+    QTimer pulseTimer;
 
+    void StartPulses();
+    void StopPulses();
     void DeliverPulse();
     void RestartPulses();
 
