@@ -3,6 +3,7 @@
 #include "platform/Snooze.h"
 
 #include <algorithm>
+#include <climits>
 #include <ostream>
 #include <sstream>
 
@@ -126,28 +127,20 @@ testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colo
 }
 
 Box InkBox(const QImage& image, BRect area, Rgb background) {
-    Box box{static_cast<int>(area.right) + 1, static_cast<int>(area.bottom) + 1,
-            static_cast<int>(area.left) - 1, static_cast<int>(area.top) - 1};
-    bool any = false;
+    Box box{INT_MAX, INT_MAX, -1, -1};
     for (int y = static_cast<int>(area.top); y <= static_cast<int>(area.bottom); ++y) {
         for (int x = static_cast<int>(area.left); x <= static_cast<int>(area.right); ++x) {
-            if (PixelAt(image, x, y) == background)
-                continue;
-            any = true;
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.top = std::min(box.top, y);
-            box.bottom = std::max(box.bottom, y);
+            if (PixelAt(image, x, y) != background)
+                box = {std::min(box.left, x), std::min(box.top, y), x > box.right ? x : box.right,
+                       y};
         }
     }
-    return any ? box : Box{};
+    return box.right < 0 ? Box{} : box;
 }
 
 void PaintMarker(TumbleView& view) {
     const rgb_color old = view.HighColor();
-    view.SetHighColor(static_cast<uint8>(kMarker.r), static_cast<uint8>(kMarker.g),
-                      static_cast<uint8>(kMarker.b));
-    view.FillRect(view.Bounds());
+    FillView(view, {255, 0, 255, 255});
     view.SetHighColor(old);
 }
 

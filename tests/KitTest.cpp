@@ -4,16 +4,13 @@
 #include "platform/Window.h"
 #include "tests/AppTestSupport.h"
 
-#include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLockFile>
-#include <QPointer>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -63,15 +60,6 @@ TEST(Looper, DeliversMessagesInOrderOneAtATime) {
     Settle();
     EXPECT_EQ(window->received, (std::vector<uint32>{1, 2, 3, 4}));
     EXPECT_EQ(window->nestedSaw, 2u);
-}
-
-TEST(Looper, QuitRequestToTheApplicationClosesWindowsAndEndsRun) {
-    BApplication app("application/x-vnd.Brightnook-KitTest");
-    QPointer<QWidget> widget = (new RecordingWindow())->Widget();
-    app.PostMessage(B_QUIT_REQUESTED);
-    EXPECT_TRUE(RunUntilQuit(app));
-    EXPECT_TRUE(widget.isNull());
-    EXPECT_EQ(app.CountWindows(), 0);
 }
 
 TEST(SingleLaunch, SecondStartAsksTheFirstToComeForward) {

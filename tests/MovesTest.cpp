@@ -5,59 +5,50 @@ namespace {
 
 using Moves = GameTest;
 
-TEST_F(Moves, WallsStopThePiece) {
-    view->gameState = kRunning;
-    PlacePiece(*view, 0, 12, "123");
-    view->MoveLeft();
-    EXPECT_EQ(view->piecePos[0], 0);
-    PlacePiece(*view, 6, 12, "123");
-    view->MoveRight();
-    EXPECT_EQ(view->piecePos[0], 6);
-    view->MoveLeft();
-    EXPECT_EQ(view->piecePos[0], 5);
-}
-
-// The piece stands in column 3, rows 16 to 18; its neighbours decide both ways alike.
-TEST_F(Moves, AGemBesideAnyGemOfThePieceRefusesTheMove) {
+// The piece stands in rows 16 to 18; the walls and the gems beside it decide each way.
+TEST_F(Moves, WallsAndAGemBesideAnyGemOfThePieceRefuseTheMove) {
     const struct {
         const char* what;
         const char* board;
-        bool moves;
+        int column;
+        bool left, right;
     } cases[] = {
-        {"gems only under the piece's row", "..1.2..", true},
+        {"the left wall", "", 0, false, true},
+        {"the right wall", "", 6, true, false},
+        {"gems only under the piece's row", "..1.2..", 3, true, true},
         {"beside the bottom gem",
          "..1.2..\n"
          "..3.4..",
-         false},
+         3, false, false},
         {"beside the middle gem, over a hole",
          "..1.2..\n"
          ".......\n"
          "..3.4..",
-         false},
+         3, false, false},
         {"beside the top gem, over a hole",
          "..1.2..\n"
          ".......\n"
          ".......\n"
          "..3.4..",
-         false},
+         3, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SetBoard(*view, c.board);
         view->gameState = kRunning;
         for (char key : {B_LEFT_ARROW, B_RIGHT_ARROW}) {
-            PlacePiece(*view, 3, 18, "567");
+            PlacePiece(*view, c.column, 18, "567");
             view->drawOn = 1;
             view->DrawPiece();
             const std::string board = BoardText(*view);
             const QImage picture = view->Snapshot();
             Press(key);
-            const int column = c.moves ? (key == B_LEFT_ARROW ? 2 : 4) : 3;
+            const bool moves = key == B_LEFT_ARROW ? c.left : c.right;
+            const int column = c.column + (moves ? (key == B_LEFT_ARROW ? -1 : 1) : 0);
             EXPECT_EQ(PieceText(*view), std::to_string(column) + ",16," + std::to_string(column) +
                                             ",17," + std::to_string(column) + ",18,567");
             EXPECT_EQ(BoardText(*view), board);
-            if (!c.moves)
-                EXPECT_TRUE(view->Snapshot() == picture);
+            EXPECT_EQ(view->Snapshot() == picture, !moves);
         }
     }
 }

@@ -72,8 +72,9 @@ TEST_F(Rules, LandingScoresClearsAndCollapses) {
         EXPECT_EQ(redraws, static_cast<int>(2 * c.steps)) << "a Redraw before each pause";
         EXPECT_EQ(view->busy, 0);
         EXPECT_EQ(PieceText(*view).substr(0, 12), "3,0,3,1,3,2,") << "the next piece";
-        if (c.steps == 0) // nothing drawn again: the landed gem still shows the marker
+        if (c.steps == 0) { // nothing drawn again: the landed gem still shows the marker
             EXPECT_TRUE(ShowsMarker(*view, c.column, c.bottomRow));
+        }
     }
 }
 
