@@ -10,6 +10,10 @@ namespace {
 // Only a hang guard: a working quit takes a few event-loop turns.
 constexpr int kQuitGuardMs = 20000;
 constexpr int kSettleRounds = 5;
+std::string ScoreFilePath() {
+    return QCoreApplication::applicationDirPath().toStdString() + "/Scores.data";
+}
+
 } // namespace
 
 void Settle() {
@@ -30,10 +34,6 @@ bool RunUntilQuit(BApplication& app) {
     guard.start(kQuitGuardMs);
     app.Run();
     return !stuck;
-}
-
-std::string ScoreFilePath() {
-    return QCoreApplication::applicationDirPath().toStdString() + "/Scores.data";
 }
 
 void WriteScoreFile(const std::string& text) {

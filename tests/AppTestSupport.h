@@ -13,7 +13,6 @@ void Settle();
 bool RunUntilQuit(BApplication& app);
 
 // "Scores.data" beside the test executable, where the game keeps the best score.
-std::string ScoreFilePath();
 void WriteScoreFile(const std::string& text);
 // The file's bytes; "(missing)" if it does not exist.
 std::string ReadScoreFile();

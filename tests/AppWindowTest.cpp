@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,13 +18,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -59,44 +54,19 @@ protected:
     QPointer<QWidget> windowWidget; // null once the window is gone
 };
 
-struct MenuText {
-    std::string title;
-    // "-" for a separator, "label shortcut" otherwise; " (disabled)" after a disabled one.
-    std::vector<std::string> items;
-};
-
-std::vector<MenuText> DescribeMenus(QWidget* window) {
-    std::vector<MenuText> menus;
-    const auto* bar = window->findChild<QMenuBar*>();
-    if (bar == nullptr)
-        return menus;
-    for (QAction* title : bar->actions()) {
-        MenuText menu{title->text().toStdString(), {}};
-        for (QAction* item : title->menu()->actions()) {
-            std::string text = item->isSeparator() ? "-"
-                                                   : item->text().toStdString() + " " +
-                                                         item->shortcut().toString().toStdString();
-            if (!item->isEnabled())
-                text += " (disabled)";
-            menu.items.push_back(text);
-        }
+// "Title: item shortcut, -, ..." per menu; "-" for a separator, "(off)" after a disabled item.
+std::vector<std::string> DescribeMenus(QWidget* window) {
+    std::vector<std::string> menus;
+    for (QAction* title : window->findChild<QMenuBar*>()->actions()) {
+        std::string menu = title->text().toStdString() + ":";
+        for (QAction* item : title->menu()->actions())
+            menu += item->isSeparator() ? " -,"
+                                        : " " + item->text().toStdString() + " " +
+                                              item->shortcut().toString().toStdString() +
+                                              (item->isEnabled() ? "," : " (off),");
         menus.push_back(menu);
     }
     return menus;
-}
-
-// Runs check once the alert is up, inside its event loop.
-void WhenAlertIsUp(const std::function<void(QMessageBox*)>& check) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, check] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        check(box);
-    });
-    poll->start(kPollMs);
 }
 
 } // namespace
@@ -108,25 +78,19 @@ TEST_F(WindowTest, SitsAtItsFrameWithTheBarOnTopAndTheViewUnderIt) {
     EXPECT_EQ(window->Frame().top, 100);
     EXPECT_EQ(windowWidget->size(), QSize(161, 421));
     // Not resizable: the smallest and largest sizes are the content size.
-    EXPECT_EQ(windowWidget->minimumSize(), QSize(161, 421));
-    EXPECT_EQ(windowWidget->maximumSize(), QSize(161, 421));
-    const auto* bar = windowWidget->findChild<QMenuBar*>();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->geometry(), QRect(0, 0, 161, 20));
+    EXPECT_EQ(windowWidget->minimumSize(), windowWidget->maximumSize());
+    EXPECT_EQ(windowWidget->findChild<QMenuBar*>()->geometry(), QRect(0, 0, 161, 20));
     EXPECT_EQ(view->Widget()->geometry(), QRect(0, 20, 161, 401));
-    EXPECT_EQ(view->Bounds().right, 160);
     EXPECT_EQ(windowWidget->focusWidget(), view->Widget());
     EXPECT_EQ(window->PulseRate(), 0);
 }
 
 TEST_F(WindowTest, MenusListTheirItemsInOrderWithCtrlShortcuts) {
-    const std::vector<MenuText> menus = DescribeMenus(windowWidget);
-    ASSERT_EQ(menus.size(), 2u);
-    EXPECT_EQ(menus[0].title, "Game");
-    EXPECT_EQ(menus[0].items,
-              (std::vector<std::string>{"New game Ctrl+N", "End game Ctrl+E", "-", "Quit Ctrl+Q"}));
-    EXPECT_EQ(menus[1].title, "Help");
-    EXPECT_EQ(menus[1].items, (std::vector<std::string>{"About Ctrl+A"}));
+    EXPECT_EQ(DescribeMenus(windowWidget),
+              (std::vector<std::string>{
+                  "Game: New game Ctrl+N, End game Ctrl+E, -, Quit Ctrl+Q,",
+                  "Help: About Ctrl+A,",
+              }));
 }
 
 TEST_F(WindowTest, CtrlNFromTheKeyboardStartsARoundAndPlainNDoesNot) {
@@ -141,82 +105,54 @@ TEST_F(WindowTest, CtrlNFromTheKeyboardStartsARoundAndPlainNDoesNot) {
     EXPECT_EQ(window->PulseRate(), kPulseRate);
 }
 
-TEST_F(WindowTest, NewGameDuringARoundChangesNothing) {
-    window->PostMessage(kNewGameCommand);
-    Settle();
-    ASSERT_EQ(view->gameState, kRunning);
-    SetBoard(*view, {
-                        "..1....",
-                        "..23...",
-                    });
-    view->score = 7;
-    window->PostMessage(kNewGameCommand);
-    Settle();
-    EXPECT_EQ(view->score, 7);
-    EXPECT_EQ(CountGems(*view), 3);
-    EXPECT_EQ(view->gameState, kRunning);
+// Every way out closes the window and ends the run; only End game saves a better round.
+TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
+    const struct {
+        const char* what;
+        bool betterRound;
+        std::function<void(TumbleWindow*)> leave;
+        const char* saved;
+    } cases[] = {
+        {"End game while idle", false, [](TumbleWindow* w) { w->PostMessage(kEndGameCommand); },
+         "50"},
+        {"End game after a better round", true,
+         [](TumbleWindow* w) { w->PostMessage(kEndGameCommand); }, "60"},
+        {"Quit", true, [](TumbleWindow* w) { w->PostMessage(kQuitCommand); }, "50"},
+        {"closing the window", true, [](TumbleWindow* w) { w->Widget()->close(); }, "50"},
+        {"Ctrl+Q", true,
+         [](TumbleWindow* w) {
+             ASSERT_TRUE(QTest::qWaitForWindowActive(w->Widget()));
+             QTest::keyClick(w->Widget()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+         },
+         "50"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (window == nullptr)
+            SetUp();
+        if (c.betterRound)
+            PlayBetterRound();
+        c.leave(window);
+        EXPECT_TRUE(RunUntilQuit(*app));
+        EXPECT_TRUE(windowWidget.isNull());
+        EXPECT_EQ(app->CountWindows(), 0);
+        EXPECT_EQ(ReadScoreFile(), c.saved);
+        TearDown();
+        window = nullptr;
+    }
 }
 
-TEST_F(WindowTest, EndGameWhileIdleQuitsAtOnce) {
-    window->PostMessage(kEndGameCommand);
-    EXPECT_TRUE(RunUntilQuit(*app));
-    EXPECT_TRUE(windowWidget.isNull());
-    EXPECT_EQ(app->CountWindows(), 0);
-    EXPECT_EQ(ReadScoreFile(), "50");
-}
-
-TEST_F(WindowTest, EndGameAfterABetterRoundSavesItThenQuits) {
+TEST_F(WindowTest, NewGameDuringARoundAndUnknownMessagesChangeNothing) {
     PlayBetterRound();
-    window->PostMessage(kEndGameCommand);
-    EXPECT_TRUE(RunUntilQuit(*app));
-    EXPECT_TRUE(windowWidget.isNull());
-    EXPECT_EQ(ReadScoreFile(), "60");
-}
-
-TEST_F(WindowTest, QuitDuringABetterRoundSavesNothing) {
-    PlayBetterRound();
-    window->PostMessage(kQuitCommand);
-    EXPECT_TRUE(RunUntilQuit(*app));
-    EXPECT_TRUE(windowWidget.isNull());
-    EXPECT_EQ(ReadScoreFile(), "50");
-}
-
-TEST_F(WindowTest, ClosingTheWindowDuringABetterRoundSavesNothing) {
-    PlayBetterRound();
-    windowWidget->close();
-    EXPECT_TRUE(RunUntilQuit(*app));
-    EXPECT_TRUE(windowWidget.isNull());
-    EXPECT_EQ(ReadScoreFile(), "50");
-}
-
-TEST_F(WindowTest, QuitShortcutEndsTheRun) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(windowWidget));
-    QTest::keyClick(windowWidget->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_TRUE(RunUntilQuit(*app));
-    EXPECT_TRUE(windowWidget.isNull());
-}
-
-TEST_F(WindowTest, UnknownMessagesAreDropped) {
-    window->PostMessage(kNewGameCommand);
+    SetBoard(*view, "..1....\n"
+                    "..23...");
+    for (uint32 what : {kNewGameCommand, FourCharCode("GMxx"), FourCharCode("_QRX")})
+        window->PostMessage(what);
     Settle();
-    view->score = 9;
-    window->PostMessage(FourCharCode("GMxx"));
-    window->PostMessage(FourCharCode("_QRX"));
-    Settle();
-    EXPECT_FALSE(windowWidget.isNull());
     EXPECT_FALSE(windowWidget->isHidden());
     EXPECT_EQ(view->gameState, kRunning);
-    EXPECT_EQ(view->score, 9);
-}
-
-TEST(AboutText, FitsItsBufferAndShowsVersionOnePointOneZero) {
-    char text[kAboutTextSize];
-    std::memset(text, 'x', sizeof text);
-    const int needed = FormatAboutText(text);
-    EXPECT_LT(needed, static_cast<int>(kAboutTextSize));
-    EXPECT_EQ(std::strlen(text), static_cast<size_t>(needed));
-    EXPECT_EQ(std::string(text).rfind("Tumblegem v1.10: ", 0), 0u) << text;
-    EXPECT_GT(std::strlen(text), std::strlen("Tumblegem v1.10: ")); // a credit line follows
+    EXPECT_EQ(view->score, 60);
+    EXPECT_EQ(CountGems(*view), 3);
 }
 
 TEST_F(WindowTest, AboutBoxHoldsTheRoundUntilCoolIsPressed) {
@@ -225,12 +161,21 @@ TEST_F(WindowTest, AboutBoxHoldsTheRoundUntilCoolIsPressed) {
     const std::string before = BoardText(*view);
     const int8 pieceRow = view->piecePos[5];
     bool checked = false;
-    WhenAlertIsUp([&](QMessageBox* box) {
+    QTimer poll; // runs inside the alert's event loop
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || checked)
+            return;
         checked = true;
         char expected[kAboutTextSize];
-        FormatAboutText(expected);
+        std::memset(expected, 'x', sizeof expected);
+        const int needed = FormatAboutText(expected);
+        EXPECT_LT(needed, static_cast<int>(kAboutTextSize)) << "fits its buffer";
+        EXPECT_EQ(std::strlen(expected), static_cast<size_t>(needed));
         EXPECT_EQ(box->windowTitle(), QStringLiteral("About"));
         EXPECT_EQ(box->text().toStdString(), expected);
+        EXPECT_TRUE(box->text().startsWith("Tumblegem v1.10: ")) << expected;
+        EXPECT_GT(needed, 17) << "a credit line follows";
         EXPECT_EQ(box->icon(), QMessageBox::Information);
         ASSERT_EQ(box->buttons().size(), 1);
         EXPECT_EQ(box->buttons()[0]->text(), QStringLiteral("Cool"));
@@ -245,6 +190,7 @@ TEST_F(WindowTest, AboutBoxHoldsTheRoundUntilCoolIsPressed) {
             box->buttons()[0]->click();
         });
     });
+    poll.start(kPollMs);
     window->PostMessage(kAboutCommand);
     Settle();
     // Settle's turns return once the box is gone.

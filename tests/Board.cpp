@@ -3,36 +3,36 @@
 #include "platform/Snooze.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <climits>
 #include <ostream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
 constexpr Rgb kMarker{255, 0, 255};
-constexpr Rgb kWhite{255, 255, 255};
 
 uint8 CellValue(char c) {
     return c == 'M' ? MAGIC : (c >= '1' && c <= '7' ? c - '0' : kEmpty);
 }
 
-Rgb CellCentre(const QImage& image, int x, int y) {
-    return PixelAt(image, x * 20 + 20, y * 20 - 21);
+void RecordPause(bigtime_t microseconds) {
+    GameTest::pauses.push_back(microseconds);
+    if (GameTest::onPause)
+        GameTest::onPause();
 }
 
 } // namespace
 
-void SetBoard(TumbleView& view, std::initializer_list<const char*> rows) {
-    for (int x = 0; x < kWellColumns; ++x)
-        for (int y = 0; y < kWellRows; ++y)
-            view.board[x][y] = kEmpty;
+void SetBoard(TumbleView& view, const char* diagram) {
+    std::vector<std::string> rows;
+    std::istringstream lines(diagram);
+    for (std::string line; std::getline(lines, line);)
+        rows.push_back(line);
+    for (auto& column : view.board)
+        std::fill(std::begin(column), std::end(column), kEmpty);
     int y = kWellRows - static_cast<int>(rows.size());
-    for (const char* row : rows) {
-        for (int x = 0; x < kWellColumns && row[x] != '\0'; ++x)
+    for (const std::string& row : rows) {
+        for (int x = 0; x < kBoardColumns && x < static_cast<int>(row.size()); ++x)
             view.board[x][y] = CellValue(row[x]);
         ++y;
     }
@@ -50,21 +50,17 @@ std::string BoardText(const TumbleView& view, int firstRow) {
     return out;
 }
 
+std::string LowRows(const TumbleView& view, const std::string& like) {
+    return BoardText(view,
+                     kWellRows - static_cast<int>(std::count(like.begin(), like.end(), '\n')));
+}
+
 int CountGems(const TumbleView& view) {
     int n = 0;
     for (int x = 0; x < kWellColumns; ++x)
         for (int y = 0; y < kWellRows; ++y)
             n += view.board[x][y] != kEmpty;
     return n;
-}
-
-void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 bottom) {
-    const uint8 values[] = {top, middle, bottom};
-    for (int gem = 0; gem < kPieceGems; ++gem) {
-        view.piecePos[2 * gem] = static_cast<int8>(x);
-        view.piecePos[2 * gem + 1] = static_cast<int8>(yTop + gem);
-        view.pieceColor[gem] = values[gem];
-    }
 }
 
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems) {
@@ -75,10 +71,34 @@ void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems) {
     }
 }
 
+std::string PieceText(const TumbleView& view) {
+    std::string s;
+    for (int8 p : view.piecePos)
+        s += std::to_string(p) + ",";
+    for (uint8 c : view.pieceColor)
+        s += c == MAGIC ? 'M' : static_cast<char>('0' + c);
+    return s;
+}
+
 Rgb PixelAt(const QImage& image, int x, int y) {
     const int s = static_cast<int>(image.devicePixelRatio());
     const QRgb p = image.pixel(x * s + s / 2, y * s + s / 2);
     return {qRed(p), qGreen(p), qBlue(p)};
+}
+
+Rgb CellCentre(const QImage& image, int x, int y) {
+    return PixelAt(image, x * 20 + 20, y * 20 - 21);
+}
+
+Rgb GemRing(Rgb base, int d) {
+    if (d == 9)
+        return {40, 40, 40};
+    const int step = 8 - std::max(d, 3);
+    return {base.r + 10 * step, base.g + 10 * step, base.b + 10 * step};
+}
+
+Rgb MagicRing(int d) {
+    return d > 7 ? Rgb{200, 0, 0} : (d > 5 ? Rgb{0, 200, 0} : Rgb{0, 0, 200});
 }
 
 std::ostream& operator<<(std::ostream& os, const Rgb& c) {
@@ -107,28 +127,20 @@ testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colo
 }
 
 Box InkBox(const QImage& image, BRect area, Rgb background) {
-    Box box{static_cast<int>(area.right) + 1, static_cast<int>(area.bottom) + 1,
-            static_cast<int>(area.left) - 1, static_cast<int>(area.top) - 1};
-    bool any = false;
+    Box box{INT_MAX, INT_MAX, -1, -1};
     for (int y = static_cast<int>(area.top); y <= static_cast<int>(area.bottom); ++y) {
         for (int x = static_cast<int>(area.left); x <= static_cast<int>(area.right); ++x) {
-            if (PixelAt(image, x, y) == background)
-                continue;
-            any = true;
-            box.left = std::min(box.left, x);
-            box.right = std::max(box.right, x);
-            box.top = std::min(box.top, y);
-            box.bottom = std::max(box.bottom, y);
+            if (PixelAt(image, x, y) != background)
+                box = {std::min(box.left, x), std::min(box.top, y), x > box.right ? x : box.right,
+                       y};
         }
     }
-    return any ? box : Box{};
+    return box.right < 0 ? Box{} : box;
 }
 
 void PaintMarker(TumbleView& view) {
     const rgb_color old = view.HighColor();
-    view.SetHighColor(static_cast<uint8>(kMarker.r), static_cast<uint8>(kMarker.g),
-                      static_cast<uint8>(kMarker.b));
-    view.FillRect(view.Bounds());
+    FillView(view, {255, 0, 255, 255});
     view.SetHighColor(old);
 }
 
@@ -152,26 +164,8 @@ bool ShowsMarker(const TumbleView& view, int x, int y) {
     return CellCentre(view.Snapshot(), x, y) == kMarker;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::vector<bigtime_t> GameTest::pauses;
 std::function<void()> GameTest::onPause;
-
-void GameTest::RecordPause(bigtime_t microseconds) {
-    pauses.push_back(microseconds);
-    if (onPause)
-        onPause();
-}
 
 GameTest::GameTest()
     : window(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
@@ -180,7 +174,7 @@ GameTest::GameTest()
     window.AddChild(view);
     pauses.clear();
     onPause = nullptr;
-    SetSnoozeHook(&GameTest::RecordPause);
+    SetSnoozeHook(&RecordPause);
 }
 
 GameTest::~GameTest() {

@@ -1,5 +1,5 @@
-// Boards for tests, drawn as text: one string per row, top row first, a character per column.
-//   '.' empty   '1'..'7' gems   'M' magic gem
+// Boards for tests, drawn as text: one line per row, top row first, a character per column.
+//   '.' empty   '1'..'7' gems   'M' magic gem   (an eighth character fills the scratch column)
 #pragma once
 
 #include "game/TumbleView.h"
@@ -10,19 +10,20 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 // Fills the lowest rows of the well from the diagram; rows above it are emptied.
-void SetBoard(TumbleView& view, std::initializer_list<const char*> rows);
+void SetBoard(TumbleView& view, const char* diagram);
 // The well's rows from firstRow to 19 as a diagram, one line per row.
 std::string BoardText(const TumbleView& view, int firstRow = 0);
+// The lowest rows of the well, as many as `like` has lines.
+std::string LowRows(const TumbleView& view, const std::string& like);
 int CountGems(const TumbleView& view);
-// Puts the falling piece in column x with its top gem in row yTop; values from top to bottom.
-void SetPiece(TumbleView& view, int x, int yTop, uint8 top, uint8 middle, uint8 bottom);
 // Puts the falling piece in column x with its bottom gem at bottomRow; gems top first, "12M".
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems);
+// "x0,y0,x1,y1,x2,y2,values", e.g. "3,8,3,9,3,10,123".
+std::string PieceText(const TumbleView& view);
 
 // The colour of view pixel (x, y) in a back buffer, sampled at the centre of its device pixels.
 struct Rgb {
@@ -30,16 +31,21 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 Rgb PixelAt(const QImage& image, int x, int y);
+Rgb CellCentre(const QImage& image, int x, int y);
 std::ostream& operator<<(std::ostream& os, const Rgb& c);
-
 constexpr Rgb ToRgb(rgb_color c) {
     return {c.red, c.green, c.blue};
 }
+constexpr Rgb kWhite{255, 255, 255};
+// A gem of this base colour at distance d (0 to 9) from its centre: discs brightening by 10
+// towards the centre inside a dark ring. The magic gem's three rings.
+Rgb GemRing(Rgb base, int d);
+Rgb MagicRing(int d);
+
 // Paints the whole view in one colour, so that whatever a drawing leaves alone stays visible.
 void FillView(BView& view, rgb_color colour);
 // Every pixel of rect has the colour and none of the pixels just outside it does.
 testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colour);
-
 // The pixels within area that differ from the background; empty when left > right.
 struct Box {
     int left = 0, top = 0, right = -1, bottom = -1;
@@ -50,19 +56,15 @@ void PaintMarker(TumbleView& view);
 // True when every visible cell shows what the board holds (blank or a gem) and the score strip
 // has been drawn: a Redraw has happened since the last PaintMarker.
 bool ShowsBoard(const TumbleView& view);
-// True when the centre of cell (x, y) still shows the marker.
 bool ShowsMarker(const TumbleView& view, int x, int y);
-
-// The best-score file, by the name players find beside the game.
-constexpr const char* kScoresData = "Scores.data";
-
-// Whole contents of a file; empty when it cannot be read.
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
 
 // A TumbleView in its window, as the game builds them, in a scratch working directory.
 // Pauses do not sleep: they are recorded, and onPause (if set) runs at each one.
 class GameTest : public ::testing::Test {
+public:
+    static std::vector<bigtime_t> pauses;
+    static std::function<void()> onPause;
+
 protected:
     GameTest();
     ~GameTest() override;
@@ -72,9 +74,4 @@ protected:
     ScratchDir scratch;
     BWindow window;
     TumbleView* view; // owned by the window
-    static std::vector<bigtime_t> pauses;
-    static std::function<void()> onPause;
-
-private:
-    static void RecordPause(bigtime_t microseconds);
 };

@@ -1,7 +1,7 @@
 // Every committed fuzz input, and every crash the fuzzer ever found, replays clean; and the
 // checks the fuzzer relies on do catch a broken game.
 #include "fuzz/Actions.h"
-#include "tests/ScratchDir.h"
+#include "tests/Board.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -55,11 +55,8 @@ TEST(FuzzReplay, CorpusAndRegressionsKeepEveryInvariant) {
 }
 
 std::string Outcome(const TumbleView& v) {
-    std::string out;
-    for (int y = 0; y < kWellRows; ++y)
-        for (int x = 0; x < kWellColumns; ++x)
-            out += static_cast<char>('0' + v.board[x][y]);
-    return out + " score " + std::to_string(v.score) + " best " + std::to_string(v.highScore);
+    return BoardText(v) + " score " + std::to_string(v.score) + " best " +
+           std::to_string(v.highScore);
 }
 
 // A crash must reproduce from its input alone, whatever the session played before it.

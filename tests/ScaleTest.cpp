@@ -2,8 +2,6 @@
 // circles and edges land on device pixels, not on stretched view pixels.
 #include "tests/Board.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 namespace {
@@ -25,52 +23,33 @@ protected:
     TumbleView view{BRect(0, 20, 160, 420)};
 };
 
-TEST_F(DoubleDensity, BufferHasTwoDevicePixelsPerViewPixel) {
-    const QImage img = view.Snapshot();
-    EXPECT_EQ(img.width(), 322);
-    EXPECT_EQ(img.height(), 802);
-    EXPECT_EQ(img.devicePixelRatio(), kScale);
-}
-
-TEST_F(DoubleDensity, GemBandsArePureOnEveryDevicePixel) {
+// Fill edges and gem bands fall on device pixels, in pure colours.
+TEST_F(DoubleDensity, FillsAndGemBandsAreCrispOnEveryDevicePixel) {
     constexpr int x = 3, y = 10, cx = x * 20 + 20, cy = y * 20 - 21;
+    view.SetHighColor(255, 255, 255);
+    view.FillRect(BRect(10, 30, 29, 49));
     view.SetOurColor(1);
     view.DrawGem(x, y);
     view.DrawMagic(x, y + 2);
     const QImage img = view.Snapshot();
-    const auto gem = [](int d) {
-        if (d > 9)
-            return ToRgb(kMarker);
-        if (d == 9)
-            return Rgb{40, 40, 40};
-        const int step = 8 - std::max(d, 3);
-        return Rgb{200 + 10 * step, 20 + 10 * step, 20 + 10 * step};
-    };
-    const auto magic = [](int d) {
-        if (d > 9)
-            return ToRgb(kMarker);
-        return d > 7 ? Rgb{200, 0, 0} : (d > 5 ? Rgb{0, 200, 0} : Rgb{0, 0, 200});
-    };
+    EXPECT_EQ(img.width(), 322);
+    EXPECT_EQ(img.height(), 802);
     // Both device rows of the centre row, both device columns of each view pixel right of it.
     for (int d = 0; d <= 10; ++d) {
         for (int sub = 0; sub < kScale * kScale; ++sub) {
             const int dx = (cx + d) * kScale + sub % kScale;
             const int dy = cy * kScale + sub / kScale;
-            EXPECT_EQ(DevicePixel(img, dx, dy), gem(d)) << "gem at " << d << ", sub " << sub;
-            EXPECT_EQ(DevicePixel(img, dx, dy + 40 * kScale), magic(d))
+            const Rgb outside = ToRgb(kMarker);
+            EXPECT_EQ(DevicePixel(img, dx, dy), d > 9 ? outside : GemRing({200, 20, 20}, d))
+                << "gem at " << d << ", sub " << sub;
+            EXPECT_EQ(DevicePixel(img, dx, dy + 40 * kScale), d > 9 ? outside : MagicRing(d))
                 << "magic at " << d << ", sub " << sub;
         }
     }
-}
-
-TEST_F(DoubleDensity, FillRectEdgesFallOnDevicePixelBoundaries) {
-    view.SetHighColor(255, 255, 255);
-    view.FillRect(BRect(10, 30, 29, 49));
-    const QImage img = view.Snapshot();
     for (const int row : {60, 79, 98, 99}) {
         EXPECT_EQ(DevicePixel(img, 19, row), ToRgb(kMarker)) << row;
-        EXPECT_EQ(DevicePixel(img, 20, row), (Rgb{255, 255, 255})) << row;
-        EXPECT_EQ(DevicePixel(img, 59, row), (Rgb{255, 255, 255})) << row;
+        EXPECT_EQ(DevicePixel(img, 20, row), kWhite) << row;
+        EXPECT_EQ(DevicePixel(img, 59, row), kWhite) << row;
         EXPECT_EQ(DevicePixel(img, 60, row), ToRgb(kMarker)) << row;
     }
     EXPECT_EQ(DevicePixel(img, 40, 59), ToRgb(kMarker));
@@ -84,11 +63,11 @@ TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCentre) {
     int left = img.width(), right = -1, bottom = -1;
     for (int y = 380 * kScale; y < img.height(); ++y) {
         for (int x = 0; x < img.width(); ++x) {
-            if (DevicePixel(img, x, y) == Rgb{255, 255, 255})
-                continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            bottom = std::max(bottom, y);
+            if (DevicePixel(img, x, y) != kWhite) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
         }
     }
     EXPECT_EQ(bottom / kScale, 398);

@@ -1,172 +1,207 @@
-// "Scores.data": what loads from it, what a better round leaves in it, and that a save which
-// cannot complete leaves the old file exactly as it was.
-#include "tests/Board.h"
-
+// "Scores.data": what loads from whatever a player, a crash or a full disk left there, what a
+// better round leaves in it, and that a save which cannot complete leaves the old file whole.
+#include "game/TumbleView.h"
 #include "store/ScoreFile.h"
+#include "tests/ScratchDir.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <csignal>
 #include <filesystem>
-#include <string>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-class Store : public ::testing::Test {
-protected:
-    // The best score a newly built view finds in the scratch folder.
-    int32 Loaded() {
-        TumbleView view(BRect(0, 20, kViewRight, kViewBottom + 20));
-        return view.highScore;
-    }
-    // A view that loaded the scratch folder's file and has just scored `score`.
-    std::unique_ptr<TumbleView> Scored(int32 score) {
-        auto view = std::make_unique<TumbleView>(BRect(0, 20, kViewRight, kViewBottom + 20));
-        view->gameState = kRunning;
-        view->score = score;
-        return view;
-    }
-    std::vector<std::string> FolderEntries() {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(scratch.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    ScratchDir scratch;
+const BRect kFrame(0, 20, 160, 420);
+
+void EndRoundWith(TumbleView& view, int32 score) {
+    view.gameState = kRunning;
+    view.score = score;
+    view.EndGame();
+}
+
+bool IsRegularFile(const char* name) {
+    struct stat st {};
+    return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A later round scores `later`; the file then holds `after`.
+struct Case {
+    const char* what;
+    std::function<void(const ScratchDir&)> make;
+    int32 loaded, later;
+    const char* after;
 };
 
-TEST_F(Store, NoFileLoadsZero) {
-    EXPECT_EQ(Loaded(), 0);
-}
-
-TEST_F(Store, LoadsTheLeadingNumber) {
-    struct Case {
-        const char* bytes;
-        int32 loaded;
-    };
-    const Case cases[] = {
-        {"100", 100},
-        {"  42\n", 42},
-        {"12abc", 12},
-        {"-5", -5},
-        {"+7", 7},
-        {"abc", 0},
-        {"", 0},
-        {"- 5", 0},
-        {"2147483647", 2147483647},
-        {"-2147483648", -2147483647 - 1},
-        // Out of range loads 0 rather than a clamped value no round could beat.
-        {"2147483648", 0},
-        {"-2147483649", 0},
-        {"99999999999999999999999", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        WriteFile(kScoresData, c.bytes);
-        EXPECT_EQ(Loaded(), c.loaded);
-    }
-}
-
-TEST_F(Store, BetterRoundLeavesExactlyItsDigits) {
-    WriteFile(kScoresData, "100");
-    auto view = Scored(120);
-    ASSERT_EQ(view->highScore, 100);
-    view->EndGame();
-    EXPECT_EQ(ReadFile(kScoresData), "120");
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{kScoresData});
-    EXPECT_EQ(Loaded(), 120);
-}
-
-TEST_F(Store, NewFileIsReadableByAllUnderTheUmask) {
-    for (mode_t mask : {mode_t{022}, mode_t{002}, mode_t{077}}) {
-        SCOPED_TRACE(mask);
-        std::filesystem::remove(kScoresData);
-        const mode_t old = umask(mask);
-        Scored(7)->EndGame();
-        umask(old);
-        struct stat st {};
-        ASSERT_EQ(stat(kScoresData, &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0664 & ~mask);
-    }
-}
-
-TEST_F(Store, ExistingFileKeepsItsMode) {
-    WriteFile(kScoresData, "3");
-    chmod(kScoresData, 0600);
-    Scored(9)->EndGame();
-    struct stat st {};
-    ASSERT_EQ(stat(kScoresData, &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600);
-    EXPECT_EQ(ReadFile(kScoresData), "9");
-}
-
-TEST_F(Store, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
-    // Something else stands where the new file would be written first.
-    WriteFile(kScoresData, "100\n");
-    std::filesystem::create_directory(kScoreTempName);
-    auto view = Scored(120);
-    view->EndGame();
-    EXPECT_EQ(ReadFile(kScoresData), "100\n");
-    EXPECT_TRUE(std::filesystem::is_directory(kScoreTempName));
-    EXPECT_TRUE(std::filesystem::is_empty(kScoreTempName));
-    EXPECT_EQ(view->highScore, 120);
-}
-
-// Runs the save of `score` in a child process, after `prepare` (which returns false when it
-// cannot set up its failure); gives the child's exit code.
-constexpr int kCannotPrepare = 2;
-template <typename Prepare> int SaveInChild(TumbleView& view, Prepare prepare) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!prepare())
-            _exit(kCannotPrepare);
-        view.SaveHighScore();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST_F(Store, SaveIntoAFolderThatCannotBeWrittenLeavesTheOldFile) {
-    WriteFile(kScoresData, "100");
-    auto view = Scored(120);
-    chmod(scratch.Path().c_str(), 0555);
-    // Root writes through permission bits, so the save runs in a child that gives up root, as
-    // a player whose game lies in a system folder would run it.
-    const int code = SaveInChild(*view, [] {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            return false;
-        return access(".", W_OK) != 0;
-    });
-    chmod(scratch.Path().c_str(), 0755);
-    if (code == kCannotPrepare)
-        GTEST_SKIP() << "cannot run as a user without write access";
-    ASSERT_EQ(code, 0);
-    EXPECT_EQ(ReadFile(kScoresData), "100");
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{kScoresData});
-}
-
-TEST_F(Store, SaveThatFailsWhileWritingLeavesTheOldFileAndNoTemporary) {
-    WriteFile(kScoresData, "100");
-    auto view = Scored(120);
-    // A file size limit of 0 lets the temporary file be created, then fails its first write
-    // (EFBIG) for root too, as a full disk or a quota would.
-    const int code = SaveInChild(*view, [] {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 0;
-        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    });
-    ASSERT_EQ(code, 0);
-    EXPECT_EQ(ReadFile(kScoresData), "100");
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{kScoresData});
+std::function<void(const ScratchDir&)> Holding(std::string_view text) {
+    return [text](const ScratchDir& d) { d.Write(kScoreFileName, text); };
 }
 
 } // namespace
+
+// The README's table lists these cases with the same values.
+TEST(ScoreFile, LoadsTheDocumentedValueAndTakesABetterScore) {
+    const std::string fiftyMegabytes(50u << 20, '7');
+    const Case cases[] = {
+        {"missing", [](const ScratchDir&) {}, 0, 100, "100"},
+        {"empty", Holding(""), 0, 100, "100"},
+        {"white space", Holding(" \t\r\n\v\f "), 0, 100, "100"},
+        {"abc", Holding("abc"), 0, 100, "100"},
+        {"12abc", Holding("12abc"), 12, 100, "100"},
+        {"  42\\n", Holding("  42\n"), 42, 100, "100"},
+        {"100", Holding("100"), 100, 120, "120"},
+        {"-5", Holding("-5"), -5, 0, "0"},
+        {"+7", Holding("+7"), 7, 100, "100"},
+        {"- 5", Holding("- 5"), 0, 100, "100"},
+        {"-2147483648", Holding("-2147483648"), INT32_MIN, 0, "0"},
+        {"2147483647 cannot be beaten", Holding("2147483647"), INT32_MAX, INT32_MAX, "2147483647"},
+        // Out of range loads 0 rather than a clamped value no round could beat.
+        {"2147483648", Holding("2147483648"), 0, 100, "100"},
+        {"-2147483649", Holding("-2147483649"), 0, 100, "100"},
+        {"50 MB of digits", Holding(fiftyMegabytes), 0, 100, "100"},
+        {"binary with NULs", Holding(std::string_view("\0\x01\xfe\xff\0009", 6)), 0, 100, "100"},
+        {"digits, NUL, digits", Holding(std::string_view("37\0\00012", 6)), 37, 100, "100"},
+        {"dangling symlink",
+         [](const ScratchDir& d) { fs::create_symlink(d / "nowhere", d / kScoreFileName); }, 0, 100,
+         "100"},
+        {"FIFO", [](const ScratchDir&) { ASSERT_EQ(mkfifo(kScoreFileName, 0664), 0); }, 0, 100,
+         "100"},
+        {"leftover temporary file",
+         [](const ScratchDir& d) {
+             d.Write(kScoreFileName, "30");
+             d.Write(kScoreTempName, "99999");
+         },
+         30, 100, "100"},
+        {"leftover temporary symlink",
+         [](const ScratchDir& d) {
+             d.Write(kScoreFileName, "30");
+             fs::create_symlink(d / "elsewhere", d / kScoreTempName);
+         },
+         30, 100, "100"},
+        // The link itself is replaced; what it pointed to is neither read for saving nor written.
+        {"link to another file",
+         [](const ScratchDir& d) {
+             d.Write("target", "60");
+             fs::create_symlink(d / "target", d / kScoreFileName);
+         },
+         60, 70, "70"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        c.make(dir);
+        {
+            TumbleView view(kFrame);
+            EXPECT_EQ(view.highScore, c.loaded);
+            EndRoundWith(view, c.later);
+            EXPECT_EQ(view.highScore, std::max(c.loaded, c.later));
+        }
+        EXPECT_TRUE(IsRegularFile(kScoreFileName));
+        EXPECT_EQ(dir.Read(kScoreFileName), c.after);
+        const std::string listing = dir.Listing();
+        EXPECT_TRUE(listing == kScoreFileName || listing == "Scores.data target") << listing;
+        EXPECT_EQ(TumbleView(kFrame).highScore, std::max(c.loaded, c.later));
+        EXPECT_EQ(dir.Read("target"), listing == kScoreFileName ? "" : "60");
+    }
+}
+
+// Each failure is set up before the save (in the parent) or in the child that saves.
+TEST(ScoreFile, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
+    const struct {
+        const char* what;
+        std::function<void(const ScratchDir&)> make;
+        std::function<bool()> inChild;
+        const char* kept;
+        const char* keptText;
+        const char* listing;
+    } cases[] = {
+        {"a folder at the temporary name",
+         [](const ScratchDir&) { fs::create_directory(kScoreTempName); }, [] { return true; },
+         kScoreFileName, "100\n", ".Scores.data.tmp Scores.data"},
+        // Replacing it would delete the player's folder: the save is given up.
+        {"a folder named Scores.data",
+         [](const ScratchDir& d) {
+             fs::remove(kScoreFileName);
+             fs::create_directory(kScoreFileName);
+             d.Write("Scores.data/keep", "mine");
+         },
+         [] { return true; }, "Scores.data/keep", "mine", "Scores.data"},
+        // Root writes through permission bits, so the child gives up root, as a player whose
+        // game lies in a system folder would run it.
+        {"a folder nobody may write", [](const ScratchDir& d) { chmod(d.Path().c_str(), 0555); },
+         [] {
+             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                 return false;
+             return access(".", W_OK) != 0;
+         },
+         kScoreFileName, "100\n", "Scores.data"},
+        // A full disk or quota: a file size limit of 0 lets the temporary file be created, then
+        // fails its first write, for root too.
+        {"every write fails", [](const ScratchDir&) {},
+         [] {
+             signal(SIGXFSZ, SIG_IGN);
+             const rlimit none{0, 0};
+             return setrlimit(RLIMIT_FSIZE, &none) == 0;
+         },
+         kScoreFileName, "100\n", "Scores.data"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        dir.Write(kScoreFileName, "100\n");
+        c.make(dir);
+        TumbleView view(kFrame);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!c.inChild())
+                _exit(2);
+            EndRoundWith(view, 120);
+            _exit(view.highScore == 120 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        chmod(dir.Path().c_str(), 0755);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(dir.Read(c.kept), c.keptText);
+        EXPECT_EQ(dir.Listing(), c.listing);
+    }
+}
+
+// The score is data: a save keeps who may read and write it, never set-user-ID or execute
+// bits, and a link's target lends it nothing.
+TEST(ScoreFile, SaveCarriesOnlyReadAndWriteBits) {
+    const struct {
+        mode_t umask, existing, saved; // existing 0: no file
+        bool link;                     // the file is a link to one of that mode
+    } cases[] = {{022, 0, 0644, false},    {002, 0, 0664, false},     {077, 0, 0600, false},
+                 {022, 0600, 0600, false}, {022, 04755, 0644, false}, {022, 06755, 0644, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << c.umask << " " << c.existing << c.link);
+        ScratchDir dir;
+        const char* existing = c.link ? "program" : kScoreFileName;
+        if (c.existing != 0) {
+            dir.Write(existing, "3");
+            chmod(existing, c.existing);
+        }
+        if (c.link)
+            fs::create_symlink(dir / existing, dir / kScoreFileName);
+        const mode_t was = umask(c.umask);
+        {
+            TumbleView view(kFrame);
+            EndRoundWith(view, 9);
+        }
+        umask(was);
+        struct stat st {};
+        ASSERT_EQ(lstat(kScoreFileName, &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.saved);
+        EXPECT_EQ(dir.Read(kScoreFileName), "9");
+    }
+}

@@ -79,10 +79,8 @@ TEST_F(SyncTest, MoveShowsTheErasedAndTheNewCells) {
 
 TEST_F(SyncTest, EachFrameOfAClearingIsOnScreenDuringItsPause) {
     // Three 1s in the bottom row clear; the 2 above the middle one then falls into the gap.
-    SetBoard(*view, {
-                        "...2...",
-                        "..11...",
-                    });
+    SetBoard(*view, "...2...\n"
+                    "..11...\n");
     Place(*view, 4, 19);
     view->pieceColor[2] = 1;
     view->pieceColor[1] = 5;
