@@ -44,11 +44,15 @@ visible_windows() {
 }
 
 # Waits for the game's window and sets $win and the view's origin on screen ($vx, $vy).
+# Given the game's pid, gives up as soon as that game has ended.
 find_window() {
-    local i
+    local pid=${1:-} i
     for ((i = 0; i < wait_limit_tenths; i++)); do
         win=$(visible_windows | head -n1)
         [[ -n "$win" ]] && break
+        if [[ -n "$pid" ]] && ! alive "$pid"; then
+            fail "game $pid ended before its window appeared; the games said: $(cat "$work/stderr.txt")"
+        fi
         sleep 0.1
     done
     [[ -n "$win" ]] || fail "no Tumblegem window appeared"
