@@ -32,6 +32,22 @@ fail() {
 # asserted about speed.
 wait_limit_tenths=300
 
+# xvfb-run's server resets when its last client leaves, and a client still connecting then is
+# dropped: a game started right after the only one running was killed would find no display.
+# A client of our own keeps the server from ever being left alone.
+hold_display() {
+    local holder i
+    xprop -root -spy WM_NAME >"$work/held.txt" 2>&1 &
+    holder=$!
+    started+=("$holder")
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        grep -q '^WM_NAME' "$work/held.txt" && return 0
+        alive "$holder" || break
+        sleep 0.1
+    done
+    fail "cannot hold the display $DISPLAY: $(cat "$work/held.txt")"
+}
+
 # Starts a copy in the background; its pid goes to $last_pid.
 launch() {
     "$exe" 2>>"$work/stderr.txt" &
@@ -44,11 +60,15 @@ visible_windows() {
 }
 
 # Waits for the game's window and sets $win and the view's origin on screen ($vx, $vy).
+# Given the game's pid, gives up as soon as that game has ended.
 find_window() {
-    local i
+    local pid=${1:-} i
     for ((i = 0; i < wait_limit_tenths; i++)); do
         win=$(visible_windows | head -n1)
         [[ -n "$win" ]] && break
+        if [[ -n "$pid" ]] && ! alive "$pid"; then
+            fail "game $pid ended before its window appeared; the games said: $(cat "$work/stderr.txt")"
+        fi
         sleep 0.1
     done
     [[ -n "$win" ]] || fail "no Tumblegem window appeared"
@@ -101,3 +121,5 @@ await_exit() {
     status=0
     wait "$1" || status=$?
 }
+
+hold_display

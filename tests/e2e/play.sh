@@ -9,7 +9,7 @@ well=255,255,255
 
 launch
 game=$last_pid
-find_window
+find_window "$game"
 echo "window $win, view at $vx,$vy"
 
 # The window carries the game's icon, small and large.

@@ -36,7 +36,7 @@ for pid in "${pids[@]}"; do
 done
 echo "$handed_over starts handed over and exited 0; $survivor runs"
 ((handed_over == starts - 1)) || fail "expected $((starts - 1)) hand-overs"
-find_window
+find_window "$survivor"
 [[ "$(visible_windows | wc -l)" == 1 ]] || fail "expected exactly one window"
 
 # Killed outright, it leaves its lock file behind; the next start must not be blocked.
@@ -46,7 +46,7 @@ ls "$XDG_RUNTIME_DIR"/*.lock >/dev/null || fail "expected the killed game's lock
 launch
 next=$last_pid
 win=""
-find_window
+find_window "$next"
 alive "$next" || fail "the start after a killed game did not stay"
 xdotool key ctrl+q
 await_exit "$next"
