@@ -74,8 +74,7 @@ void Print(const char* what, const std::vector<double>& ms, double target) {
     const Stats s = Summarise(ms, target);
     std::printf("%s: n=%zu mean %.3f ms, median %.3f, min %.3f, max %.3f; distance from %.0f ms: "
                 "median %.3f, 90%% within %.3f, worst %.3f ms\n",
-                what, ms.size(), s.mean, s.median, s.min, s.max, target, s.typical, s.p90,
-                s.worst);
+                what, ms.size(), s.mean, s.median, s.min, s.max, target, s.typical, s.p90, s.worst);
 }
 
 double Ms(bigtime_t us) {

@@ -54,8 +54,8 @@ DiscMask::DiscMask(int radius, int scale)
                         ++inside;
                 }
             }
-            const uint8_t a =
-                static_cast<uint8_t>((inside * 255 + kSamples * kSamples / 2) / (kSamples * kSamples));
+            const uint8_t a = static_cast<uint8_t>((inside * 255 + kSamples * kSamples / 2) /
+                                                   (kSamples * kSamples));
             coverage_[static_cast<size_t>(j) * size_ + i] = a;
             if (a != 0) {
                 row.begin = std::min(row.begin, i);

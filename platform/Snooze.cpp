@@ -11,7 +11,9 @@ namespace {
 SnoozeHook gHook = nullptr;
 }
 
-void SetSnoozeHook(SnoozeHook hook) { gHook = hook; }
+void SetSnoozeHook(SnoozeHook hook) {
+    gHook = hook;
+}
 
 status_t snooze(bigtime_t microseconds) {
     if (gHook != nullptr) {

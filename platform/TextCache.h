@@ -19,8 +19,7 @@ public:
     // The line for this ASCII text at the font's pixel size, laid out on first use for a
     // painter scaled by `scale`; nullptr for text the cache does not keep (too long, or not
     // plain ASCII).
-    const Line* Find(const char* text, const QFont& font, const QFontMetricsF& metrics,
-                     int scale);
+    const Line* Find(const char* text, const QFont& font, const QFontMetricsF& metrics, int scale);
 
     static constexpr int kLines = 8;
     static constexpr int kMaxLength = 47;

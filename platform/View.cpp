@@ -21,7 +21,9 @@ inline uint32_t toRgb(rgb_color c) {
     return 0xff000000u | (uint32_t(c.red) << 16) | (uint32_t(c.green) << 8) | c.blue;
 }
 
-bool isWhole(float v) { return std::floor(v) == v; }
+bool isWhole(float v) {
+    return std::floor(v) == v;
+}
 
 } // namespace
 
@@ -235,10 +237,18 @@ BView::~BView() {
     d->widget.reset();
 }
 
-void BView::SetHighColor(rgb_color color) { d->high = color; }
-rgb_color BView::HighColor() const { return d->high; }
-void BView::SetLowColor(rgb_color color) { d->low = color; }
-rgb_color BView::LowColor() const { return d->low; }
+void BView::SetHighColor(rgb_color color) {
+    d->high = color;
+}
+rgb_color BView::HighColor() const {
+    return d->high;
+}
+void BView::SetLowColor(rgb_color color) {
+    d->low = color;
+}
+rgb_color BView::LowColor() const {
+    return d->low;
+}
 
 void BView::FillRect(BRect r, pattern) {
     if (!r.IsValid())
@@ -295,8 +305,12 @@ float BView::StringWidth(const char* text) const {
     return static_cast<float>(d->metrics.horizontalAdvance(d->ToQString(text)));
 }
 
-void BView::MovePenTo(float x, float y) { d->pen = BPoint(x, y); }
-BPoint BView::PenLocation() const { return d->pen; }
+void BView::MovePenTo(float x, float y) {
+    d->pen = BPoint(x, y);
+}
+BPoint BView::PenLocation() const {
+    return d->pen;
+}
 
 void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')
@@ -321,11 +335,21 @@ void BView::DrawString(const char* text) {
     d->pen.x += advance;
 }
 
-BRect BView::Bounds() const { return BRect(0, 0, d->frame.Width(), d->frame.Height()); }
-BRect BView::Frame() const { return d->frame; }
-const char* BView::Name() const { return d->name.c_str(); }
-uint32 BView::Flags() const { return d->flags; }
-uint32 BView::ResizingMode() const { return d->resizingMode; }
+BRect BView::Bounds() const {
+    return BRect(0, 0, d->frame.Width(), d->frame.Height());
+}
+BRect BView::Frame() const {
+    return d->frame;
+}
+const char* BView::Name() const {
+    return d->name.c_str();
+}
+uint32 BView::Flags() const {
+    return d->flags;
+}
+uint32 BView::ResizingMode() const {
+    return d->resizingMode;
+}
 
 void BView::Sync() {
     d->FlushDiscs();
@@ -346,7 +370,9 @@ void BView::Invalidate() {
     d->widget->update();
 }
 
-BWindow* BView::Window() const { return d->window; }
+BWindow* BView::Window() const {
+    return d->window;
+}
 
 void BView::MakeFocus(bool focus) {
     if (focus)
@@ -355,11 +381,17 @@ void BView::MakeFocus(bool focus) {
         d->widget->clearFocus();
 }
 
-bool BView::IsFocus() const { return d->widget->hasFocus(); }
+bool BView::IsFocus() const {
+    return d->widget->hasFocus();
+}
 
 QImage BView::Snapshot() const {
     d->FlushDiscs();
     return d->buffer.copy();
 }
-int BView::BufferScale() const { return d->scale; }
-QWidget* BView::Widget() const { return d->widget.get(); }
+int BView::BufferScale() const {
+    return d->scale;
+}
+QWidget* BView::Widget() const {
+    return d->widget.get();
+}
