@@ -48,14 +48,14 @@ void WindowPrivate::StartPulses() {
         clock_gettime(CLOCK_MONOTONIC, &now);
         const bigtime_t first =
             static_cast<bigtime_t>(now.tv_sec) * kMicrosPerSecond + now.tv_nsec / 1000 + pulseRate;
-        itimerspec spec{};
-        spec.it_interval.tv_sec = static_cast<time_t>(pulseRate / kMicrosPerSecond);
-        spec.it_interval.tv_nsec = static_cast<long>(pulseRate % kMicrosPerSecond) * 1000;
-        spec.it_value.tv_sec = static_cast<time_t>(first / kMicrosPerSecond);
-        spec.it_value.tv_nsec = static_cast<long>(first % kMicrosPerSecond) * 1000;
+        itimerspec schedule{};
+        schedule.it_interval.tv_sec = static_cast<time_t>(pulseRate / kMicrosPerSecond);
+        schedule.it_interval.tv_nsec = static_cast<long>(pulseRate % kMicrosPerSecond) * 1000;
+        schedule.it_value.tv_sec = static_cast<time_t>(first / kMicrosPerSecond);
+        schedule.it_value.tv_nsec = static_cast<long>(first % kMicrosPerSecond) * 1000;
         uint64_t stale = 0;
         (void)!read(pulseFd, &stale, sizeof stale); // a pulse due under the old rate is dropped
-        if (timerfd_settime(pulseFd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0)
+        if (timerfd_settime(pulseFd, TFD_TIMER_ABSTIME, &schedule, nullptr) == 0)
             return;
     }
 #endif
