@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything (installing what is missing) and runs every test: in build/, then again
-# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, then a minute of
-# fuzzing in build-fuzz/. The full soak and fuzz minute alone: ctest --test-dir build-asan -L long
+# Builds everything (installing what is missing) and runs every test: in build/, then a minute
+# of fuzzing in build-fuzz/, then the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan/. The full soak and fuzz minute alone: ctest --test-dir build-asan -L long
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -10,10 +10,11 @@ jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" -LE long)
 
+# Fuzzing before the sanitised suite, so the run ends on the test summary.
+"$root/scripts/fuzz.sh" 60
+
 "$root/scripts/build.sh" "$root/build-asan" -DTUMBLEGEM_SANITIZE=ON -DTUMBLEGEM_BENCH=OFF
 export UBSAN_OPTIONS=print_stacktrace=1
 # Real-window tests start the sanitised game itself, outside the tests' own environment.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" -LE long)
-
-"$root/scripts/fuzz.sh" 60
