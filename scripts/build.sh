@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures (once) and builds into a build folder.
+# Configures and builds into a build folder. Configuring every time is cheap and picks up
+# packages installed since the last run, so a folder first made by the play command later
+# builds the tests too.
 # Usage: scripts/build.sh BUILD_DIR [cmake -D options...] -- [targets...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +13,7 @@ while [[ $# -gt 0 && "$1" != "--" ]]; do opts+=("$1"); shift; done
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${opts[@]}" >/dev/null
+    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "${opts[@]}")
 fi
+cmake -S "$root" -B "$dir" "${opts[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
