@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +76,9 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
         DisplayFailureGuard guard;
         d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
     }
+    // Qt takes the user's locale for the C library too; the program's texts are its own and
+    // print "v1.10", not "v1,10", everywhere.
+    std::setlocale(LC_NUMERIC, "C");
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     const AppResources* res = RegisteredAppResources();
