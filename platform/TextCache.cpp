@@ -1,5 +1,7 @@
 #include "platform/TextCache.h"
 
+#include "platform/GameFont.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QTransform>
@@ -31,8 +33,11 @@ const TextCache::Line* TextCache::Find(const char* text, const QFont& font,
     const QString string = QString::fromLatin1(text, static_cast<qsizetype>(length));
     entry.line.layout.setTextFormat(Qt::PlainText);
     entry.line.layout.setText(string);
+    const double advance = metrics.horizontalAdvance(string);
+    const double fitted = GameFontHasHelveticaWidths() ? -1 : HelveticaAdvance(text, pixelSize);
+    entry.line.xScale = fitted > 0 && advance > 0 ? static_cast<float>(fitted / advance) : 1;
+    entry.line.advance = static_cast<float>(fitted > 0 ? fitted : advance);
     // Laid out for the painter's own transform, or the first draw would lay it out again.
-    entry.line.layout.prepare(QTransform::fromScale(scale, scale), font);
-    entry.line.advance = static_cast<float>(metrics.horizontalAdvance(string));
+    entry.line.layout.prepare(QTransform::fromScale(scale * entry.line.xScale, scale), font);
     return &entry.line;
 }

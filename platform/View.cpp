@@ -1,6 +1,7 @@
 #include "platform/View.h"
 
 #include "platform/DiscMask.h"
+#include "platform/GameFont.h"
 #include "platform/ViewWidget.h"
 #include "platform/Window.h"
 
@@ -219,11 +220,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     d->name = name != nullptr ? name : "";
     d->resizingMode = resizingMode;
     d->flags = flags;
-    // Helvetica's metrics, which the game's layout was made for: in wider faces the title
-    // runs off the view.
-    d->font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                         QStringLiteral("sans-serif")});
-    d->font.setStyleHint(QFont::SansSerif);
+    d->font = GameFont();
     d->UseFontSize(12);
     d->scratch.reserve(64);
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -321,7 +318,15 @@ void BView::DrawString(const char* text) {
     const QPointF baseline(d->pen.x + 0.5, d->pen.y + 0.5);
     float advance = 0;
     if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale)) {
-        p.drawStaticText(baseline - QPointF(0, d->metrics.ascent()), line->layout);
+        if (line->xScale == 1) {
+            p.drawStaticText(baseline - QPointF(0, d->metrics.ascent()), line->layout);
+        } else {
+            p.save();
+            p.translate(baseline.x(), 0);
+            p.scale(line->xScale, 1);
+            p.drawStaticText(QPointF(0, baseline.y() - d->metrics.ascent()), line->layout);
+            p.restore();
+        }
         advance = line->advance;
     } else {
         const QString& s = d->ToQString(text);
