@@ -102,6 +102,11 @@ bool WriteScoreFile(const char* path, const char* tempPath, int32 value) {
     if (ec != std::errc())
         return false;
 
+    // A file this process may not write stays as it is: a player can make it read-only to
+    // keep a score. Write permission on the folder alone would let the rename replace it.
+    if (faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return false;
+
     // Whatever a killed save or anyone else left under the temporary name goes first: a
     // link there would otherwise refuse every later save. Only a folder there cannot go.
     unlink(tempPath);

@@ -18,5 +18,6 @@ bool ParseScore(const char* text, size_t length, int32* value);
 bool ReadScoreFile(const char* path, int32* value);
 
 // Replaces the file's contents with the decimal text of value, crash-safely: the old file
-// stays whole until the new one is on disk. New files get 0664 under the umask.
+// stays whole until the new one is on disk. New files get 0664 under the umask; an existing
+// file this process may not write is left alone (false).
 bool WriteScoreFile(const char* path, const char* tempPath, int32 value);

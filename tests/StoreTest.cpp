@@ -33,6 +33,10 @@ bool IsRegularFile(const char* name) {
     return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool GiveUpRoot() {
+    return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+}
+
 // A later round scores `later`; the file then holds `after`.
 struct Case {
     const char* what;
@@ -137,12 +141,16 @@ TEST(ScoreFile, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
         // Root writes through permission bits, so the child gives up root, as a player whose
         // game lies in a system folder would run it.
         {"a folder nobody may write", [](const ScratchDir& d) { chmod(d.Path().c_str(), 0555); },
-         [] {
-             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                 return false;
-             return access(".", W_OK) != 0;
+         [] { return GiveUpRoot() && access(".", W_OK) != 0; }, kScoreFileName, "100\n",
+         "Scores.data"},
+        // A player keeps a score by making the file read-only, though the folder is writable.
+        {"a read-only file",
+         [](const ScratchDir& d) {
+             chmod(kScoreFileName, 0444);
+             chmod(d.Path().c_str(), 0777);
          },
-         kScoreFileName, "100\n", "Scores.data"},
+         [] { return GiveUpRoot() && access(".", W_OK) == 0; }, kScoreFileName, "100\n",
+         "Scores.data"},
         // A full disk or quota: a file size limit of 0 lets the temporary file be created, then
         // fails its first write, for root too.
         {"every write fails", [](const ScratchDir&) {},
