@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -27,11 +28,24 @@ bool IsSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// The program as it was started, quoted for a shell where it needs to be.
+std::string AsTyped(const char* command) {
+    const bool plain =
+        *command != '\0' && std::strspn(command, "abcdefghijklmnopqrstuvwxyz"
+                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                 "0123456789/._-+,:=@%") == std::strlen(command);
+    if (plain)
+        return command;
+    std::string quoted = "'";
+    for (const char* c = command; *c != '\0'; ++c)
+        quoted += *c == '\'' ? std::string("'\\''") : std::string(1, *c);
+    return quoted + "'";
+}
+
 [[noreturn]] void ExitForNoDisplay(const char* why) {
     std::fprintf(stderr,
-                 "%s: %s; to play without a screen, run it under xvfb-run "
-                 "(xvfb-run -a scripts/play.sh)\n",
-                 program_invocation_short_name, why);
+                 "%s: %s; to play without a screen, run it under xvfb-run (xvfb-run -a %s)\n",
+                 program_invocation_short_name, why, AsTyped(program_invocation_name).c_str());
     std::fflush(stderr);
     std::_Exit(1);
 }
