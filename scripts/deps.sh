@@ -4,7 +4,7 @@
 set -euo pipefail
 
 play=(g++ cmake make qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
-test=("${play[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+test=("${play[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils locales fontconfig
       imagemagick desktop-file-utils appstream clang libclang-rt-14-dev)
 
 case "${1:-}" in
