@@ -72,7 +72,7 @@ page=$tree/usr/share/man/man6/tumblegem.6.gz
 warnings=$(man --warnings -l "$page" 2>&1 >/dev/null)
 [[ -z "$warnings" ]] || fail "the manual page has faults: $warnings"
 text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
-for want in NAME SYNOPSIS KEYS MENUS FILES ENVIRONMENT "Ctrl+N" QT_SCALE_FACTOR \
+for want in "Tumblegem $version" NAME SYNOPSIS KEYS MENUS FILES ENVIRONMENT "Ctrl+N" QT_SCALE_FACTOR \
     "~/.local/share/tumblegem/Scores.data"; do
     grep -Fq -- "$want" <<<"$text" || fail "the manual page lacks $want"
 done
