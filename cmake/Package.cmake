@@ -38,7 +38,10 @@ into the gaps and chains resolve at once.")
 # The libraries come from dpkg-shlibdeps. Qt finds the X11 window system only through its
 # platform plugins, and the text is drawn in a face with Helvetica's metrics.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2 | fonts-liberation | fonts-croscore | fonts-urw-base35 | fonts-texgyre | fonts-freefont-ttf")
+set(TUMBLEGEM_FONT_PACKAGES fonts-liberation2 fonts-liberation fonts-croscore fonts-urw-base35
+    fonts-texgyre fonts-freefont-ttf)
+list(JOIN TUMBLEGEM_FONT_PACKAGES " | " TUMBLEGEM_FONTS_DEPEND)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ${TUMBLEGEM_FONTS_DEPEND}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -11,12 +11,14 @@ out=$(pwd)
 # Debian's own compiler and linker flags (hardening among them) and nothing of a build type.
 # CPack installs without building everything first: only the game and its pages go in.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+# 0755 for every folder in the package, whatever the umask.
+dir_mode="OWNER_READ;OWNER_WRITE;OWNER_EXECUTE;GROUP_READ;GROUP_EXECUTE;WORLD_READ;WORLD_EXECUTE"
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=None \
         -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
         -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
         -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
-        -DCMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS="OWNER_READ;OWNER_WRITE;OWNER_EXECUTE;GROUP_READ;GROUP_EXECUTE;WORLD_READ;WORLD_EXECUTE" \
+        -DCMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS="$dir_mode" \
         -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DTUMBLEGEM_BENCH=OFF >/dev/null
 fi
 cmake --build "$dir" -j"$(nproc)" --target tumblegem tumblegem_docs

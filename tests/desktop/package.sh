@@ -21,8 +21,10 @@ deb=$out/tumblegem_${version}_$(dpkg --print-architecture).deb
 [[ -f "$deb" ]] || fail "no $(basename "$deb") in $out: $(ls "$out")"
 
 # One version everywhere.
-[[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "package version $(dpkg-deb -f "$deb" Version)"
-metainfo=$(grep -m1 -o '<release version="[^"]*"' "$root/resources/com.brightnook.Tumblegem.metainfo.xml")
+[[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] ||
+    fail "package version $(dpkg-deb -f "$deb" Version)"
+metainfo=$(grep -m1 -o '<release version="[^"]*"' \
+    "$root/resources/com.brightnook.Tumblegem.metainfo.xml")
 [[ "$metainfo" == "<release version=\"$version\"" ]] || fail "metainfo's latest release: $metainfo"
 [[ "$(head -n1 "$root/resources/debian/changelog")" == "tumblegem ($version) "* ]] ||
     fail "changelog starts with $(head -n1 "$root/resources/debian/changelog")"
@@ -52,7 +54,8 @@ names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
-for lib in $(readelf -d "$tree/usr/games/tumblegem" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
+libs=$(readelf -d "$tree/usr/games/tumblegem" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p')
+for lib in $libs; do
     pkg=$(dpkg -S "*/$multiarch/$lib" 2>/dev/null | head -n1 | cut -d: -f1)
     [[ -n "$pkg" ]] || fail "no installed package holds $lib"
     grep -Fxq "$pkg" <<<"$names" || fail "Depends lacks $pkg (for $lib): $depends"
@@ -62,18 +65,19 @@ for needed in "qt6-qpa-plugins" "fonts-liberation2 | "; do
 done
 
 # No error; any warning is one the README names and justifies.
-report=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges' || true)
-grep '^E:' <<<"$report" && fail "lintian reports errors"
+report=$(lintian --fail-on error "$deb" 2>&1) || fail "lintian failed or reports errors:
+$report"
 for tag in $(sed -n 's/^W: [^ ]* \([^ ]*\).*/\1/p' <<<"$report" | sort -u); do
-    grep -Fq "\`$tag\`" "$root/README.md" || fail "lintian warning $tag is not explained in the README"
+    grep -Fq "\`$tag\`" "$root/README.md" ||
+        fail "lintian warning $tag is not explained in the README"
 done
 
 page=$tree/usr/share/man/man6/tumblegem.6.gz
 warnings=$(man --warnings -l "$page" 2>&1 >/dev/null)
 [[ -z "$warnings" ]] || fail "the manual page has faults: $warnings"
 text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
-for want in "Tumblegem $version" NAME SYNOPSIS KEYS MENUS FILES ENVIRONMENT "Ctrl+N" QT_SCALE_FACTOR \
-    "~/.local/share/tumblegem/Scores.data"; do
+for want in "Tumblegem $version" NAME SYNOPSIS KEYS MENUS FILES ENVIRONMENT "Ctrl+N" \
+    QT_SCALE_FACTOR "~/.local/share/tumblegem/Scores.data"; do
     grep -Fq -- "$want" <<<"$text" || fail "the manual page lacks $want"
 done
 echo "PASS: $(basename "$deb"), ${#expected[@]} files; Depends: $depends"
