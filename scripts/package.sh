@@ -14,6 +14,8 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 # 0755 for every folder in the package, whatever the umask.
 dir_mode="OWNER_READ;OWNER_WRITE;OWNER_EXECUTE;GROUP_READ;GROUP_EXECUTE;WORLD_READ;WORLD_EXECUTE"
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+    # From the sources' folder, so that their paths in the program are mapped to ".".
+    cd "$root"
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=None \
         -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
         -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
