@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-# Usage: scripts/deps.sh play|test
+# Usage: scripts/deps.sh play|package|test
 set -euo pipefail
 
 play=(g++ cmake make qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
-test=("${play[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils locales fontconfig
-      imagemagick desktop-file-utils appstream clang libclang-rt-14-dev)
+# Building the .deb: dpkg-shlibdeps finds the libraries' packages, with file telling ELF apart.
+package=("${play[@]}" dpkg-dev file)
+test=("${package[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+      imagemagick desktop-file-utils appstream clang libclang-rt-14-dev lintian man-db locales
+      fontconfig)
 
 case "${1:-}" in
 play) wanted=("${play[@]}") ;;
+package) wanted=("${package[@]}") ;;
 test) wanted=("${test[@]}") ;;
-*) echo "usage: $0 play|test" >&2; exit 2 ;;
+*) echo "usage: $0 play|package|test" >&2; exit 2 ;;
 esac
 
 missing=()

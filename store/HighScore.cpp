@@ -2,14 +2,15 @@
 
 #include "platform/Application.h"
 #include "platform/Storage.h"
-#include "store/ScoreFile.h"
+#include "store/ScorePlace.h"
 
 #include <unistd.h>
 
 namespace {
 
 // The folder of the running executable becomes the working directory, where the score
-// file lives. Without an application or a path, the working directory stays as it is.
+// file lives when it may be written there. Without an application or a path, the working
+// directory stays as it is.
 void EnterProgramFolder() {
     if (be_app == nullptr)
         return;
@@ -31,10 +32,10 @@ void EnterProgramFolder() {
 
 void TumbleView::LoadHighScore() {
     EnterProgramFolder();
-    ReadScoreFile(kScoreFileName, &highScore);
+    ReadBestScore(&highScore);
 }
 
 void TumbleView::SaveHighScore() {
     // Nothing to tell the player: the score still counts as best for this run.
-    WriteScoreFile(kScoreFileName, kScoreTempName, score);
+    WriteBestScore(score);
 }

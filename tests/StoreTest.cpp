@@ -2,6 +2,7 @@
 // better round leaves in it, and that a save which cannot complete leaves the old file whole.
 #include "game/TumbleView.h"
 #include "store/ScoreFile.h"
+#include "store/ScorePlace.h"
 #include "tests/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -141,8 +142,12 @@ TEST(ScoreFile, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
         // Root writes through permission bits, so the child gives up root, as a player whose
         // game lies in a system folder would run it.
         {"a folder nobody may write", [](const ScratchDir& d) { chmod(d.Path().c_str(), 0555); },
-         [] { return GiveUpRoot() && access(".", W_OK) != 0; }, kScoreFileName, "100\n",
-         "Scores.data"},
+         [] {
+             // Nor any data folder of the player's.
+             setenv("XDG_DATA_HOME", "/proc", 1);
+             return GiveUpRoot() && access(".", W_OK) != 0;
+         },
+         kScoreFileName, "100\n", "Scores.data"},
         // A player keeps a score by making the file read-only, though the folder is writable.
         {"a read-only file",
          [](const ScratchDir& d) {
@@ -211,5 +216,87 @@ TEST(ScoreFile, SaveCarriesOnlyReadAndWriteBits) {
         ASSERT_EQ(lstat(kScoreFileName, &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c.saved);
         EXPECT_EQ(dir.Read(kScoreFileName), "9");
+    }
+}
+
+// The program's folder is the working directory. Each round plays in a child that is not
+// root, as a player is: root may write anywhere.
+TEST(ScorePlace, BesideTheProgramWhileItsFolderMayBeWrittenElseInTheDataFolder) {
+    const std::string kDefault = "home/.local/share/tumblegem";
+    const struct {
+        const char* what;
+        mode_t programMode;
+        const char* beside;       // "Scores.data" beside the program; nullptr: none
+        bool xdgDataHome;         // XDG_DATA_HOME is "data"; else only HOME is "home"
+        mode_t playersFolderMode; // 0: not made yet
+        const char* players;      // the player's "Scores.data"; nullptr: none
+        int32 loaded, later;
+        const char* besideAfter;  // nullptr: none
+        const char* playersAfter; // nullptr: none
+    } cases[] = {
+        {"folder writable", 0777, "7", false, 0, nullptr, 7, 100, "100", nullptr},
+        {"not writable, no data folder yet", 0555, nullptr, false, 0, nullptr, 0, 100, nullptr,
+         "100"},
+        {"not writable, XDG_DATA_HOME", 0555, nullptr, true, 0, nullptr, 0, 100, nullptr, "100"},
+        {"data folder not writable", 0555, nullptr, false, 0555, nullptr, 0, 100, nullptr, nullptr},
+        {"starting best beside the program", 0555, "50", false, 0, nullptr, 50, 100, "50", "100"},
+        {"the player's file counts once it exists", 0555, "50", false, 0700, "20", 20, 30, "50",
+         "30"},
+        {"even when it holds no number", 0555, "50", false, 0700, "abc", 0, 30, "50", "30"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        const std::string players = c.xdgDataHome ? "data/tumblegem" : kDefault;
+        fs::create_directories(c.xdgDataHome ? "data" : "home");
+        if (c.beside != nullptr)
+            dir.Write(kScoreFileName, c.beside);
+        if (c.playersFolderMode != 0) {
+            fs::create_directories(players);
+            if (c.players != nullptr)
+                dir.Write(players + "/" + kScoreFileName, c.players);
+            chmod(players.c_str(), c.playersFolderMode);
+        }
+        chmod("home", 0777);
+        chmod("data", 0777);
+        if (geteuid() == 0)
+            for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+                lchown(entry.path().c_str(), 65534, 65534);
+        chmod(dir.Path().c_str(), c.programMode);
+
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!GiveUpRoot())
+                _exit(3);
+            setenv("HOME", (dir / "home").c_str(), 1);
+            if (c.xdgDataHome)
+                setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+            else
+                unsetenv("XDG_DATA_HOME");
+            int32 best = 0;
+            ReadBestScore(&best);
+            if (best != c.loaded)
+                _exit(1);
+            WriteBestScore(c.later);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        chmod(dir.Path().c_str(), 0755);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+        const std::string playersFile = players + "/" + kScoreFileName;
+        EXPECT_EQ(fs::exists(kScoreFileName), c.besideAfter != nullptr);
+        EXPECT_EQ(dir.Read(kScoreFileName), c.besideAfter != nullptr ? c.besideAfter : "");
+        EXPECT_EQ(fs::exists(playersFile), c.playersAfter != nullptr);
+        EXPECT_EQ(dir.Read(playersFile), c.playersAfter != nullptr ? c.playersAfter : "");
+        struct stat st {};
+        if (c.playersFolderMode == 0 && c.playersAfter != nullptr) {
+            EXPECT_EQ(stat(players.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0700u);
+        }
+        if (c.playersFolderMode == 0 && c.playersAfter == nullptr) {
+            EXPECT_FALSE(fs::exists("home/.local"));
+        }
+        chmod(players.c_str(), 0755);
     }
 }
