@@ -143,7 +143,7 @@ bool SingleLaunch::AskRunningCopy() const {
 bool SingleLaunch::Listen() {
     // Only the lock's holder gets here, so a socket left by a killed copy is ours to replace.
     QLocalServer::removeServer(serverName_);
-    // Past this, Qt leaves connections in the kernel's queue until one is taken.
+    // Qt then holds at most three connections not yet taken; the rest wait in the kernel.
     server_.setMaxPendingConnections(1);
     QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { Accept(); });
     if (server_.listen(serverName_))
