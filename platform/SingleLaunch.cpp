@@ -20,7 +20,7 @@ constexpr int kWriteTimeoutMs = 1000;
 constexpr int kRetryPauseMs = 50;
 // A later start says its one line at once; a connection still silent after this is dropped.
 constexpr int kPeerTimeoutMs = 1000;
-// Connections beyond these wait in the kernel's queue, costing this process no descriptor.
+// Beyond these and the few Qt holds, connections wait in the kernel's queue at no descriptor.
 constexpr qsizetype kMaxPeers = 4;
 const QByteArray kActivateRequest = "activate\n";
 
