@@ -87,10 +87,12 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     be_app = this;
 
     if (WantsSingleLaunch(res)) {
-        d->launch =
-            std::make_unique<SingleLaunch>(QString::fromStdString(d->signature), RuntimeFolder());
-        const SingleLaunch::Outcome outcome = d->launch->Claim(kSingleLaunchPatienceMs);
-        if (outcome != SingleLaunch::Outcome::First) {
+        // Without a private folder for the lock this copy simply runs on its own.
+        SingleLaunch::Outcome outcome = SingleLaunch::Outcome::Unusable;
+        d->launch = ClaimSingleLaunch(QString::fromStdString(d->signature), kSingleLaunchPatienceMs,
+                                      &outcome);
+        if (outcome == SingleLaunch::Outcome::Forwarded ||
+            outcome == SingleLaunch::Outcome::NoAnswer) {
             const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
             if (!forwarded)
                 std::fprintf(stderr, "%s: another copy is running but does not answer\n",
@@ -99,10 +101,12 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
             d->qapp.reset();
             std::exit(forwarded ? 0 : 1);
         }
-        d->launch->onActivate = [] {
-            for (BWindow* window : WindowPrivate::All())
-                window->Activate();
-        };
+        if (d->launch != nullptr) {
+            d->launch->onActivate = [] {
+                for (BWindow* window : WindowPrivate::All())
+                    window->Activate();
+            };
+        }
     }
 }
 

@@ -1,18 +1,27 @@
 #include "platform/SingleLaunch.h"
 
-#include <QCryptographicHash>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int kConnectTimeoutMs = 250;
 constexpr int kWriteTimeoutMs = 1000;
 constexpr int kRetryPauseMs = 50;
-constexpr qsizetype kNameHashChars = 16;
+// A later start says its one line at once; a connection still silent after this is dropped.
+constexpr int kPeerTimeoutMs = 1000;
+// Beyond these and the few Qt holds, connections wait in the kernel's queue at no descriptor.
+constexpr qsizetype kMaxPeers = 4;
 const QByteArray kActivateRequest = "activate\n";
 
 QString FileNameFor(const QString& key) {
@@ -24,52 +33,96 @@ QString FileNameFor(const QString& key) {
     return name;
 }
 
-} // namespace
+QString AbsoluteFolderFromEnv(const char* name) {
+    const QString folder = qEnvironmentVariable(name);
+    return folder.startsWith(QLatin1Char('/')) ? folder : QString();
+}
 
+// Not Qt's runtime location: without a usable one it falls back to the shared temporary
+// folder.
 QString RuntimeFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    return AbsoluteFolderFromEnv("XDG_RUNTIME_DIR");
+}
+
+// <cache>/<program>, made with mode 0700 (and the cache folder too, if missing). Empty when
+// it cannot be made; whether it is private is for Claim to check.
+QString OwnCacheFolder() {
+    QString cache = AbsoluteFolderFromEnv("XDG_CACHE_HOME");
+    if (cache.isEmpty()) {
+        const QString home = AbsoluteFolderFromEnv("HOME");
+        if (home.isEmpty())
+            return {};
+        cache = home + QStringLiteral("/.cache");
+    }
+    const QString program = FileNameFor(QCoreApplication::applicationName().toLower());
+    if (program.isEmpty())
+        return {};
+    const QString folder = cache + QLatin1Char('/') + program;
+    for (const QString& path : {cache, folder}) {
+        if (mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
+            return {};
+    }
     return folder;
 }
 
+} // namespace
+
+bool IsPrivateFolder(const QString& folder) {
+    struct stat info {};
+    return lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+std::unique_ptr<SingleLaunch> ClaimSingleLaunch(const QString& key, int patienceMs,
+                                                SingleLaunch::Outcome* outcome) {
+    for (QString (*folder)() : {RuntimeFolder, OwnCacheFolder}) {
+        const QString path = folder();
+        if (path.isEmpty())
+            continue;
+        auto launch = std::make_unique<SingleLaunch>(key, path);
+        *outcome = launch->Claim(patienceMs);
+        if (*outcome != SingleLaunch::Outcome::Unusable)
+            return launch;
+    }
+    *outcome = SingleLaunch::Outcome::Unusable;
+    return nullptr;
+}
+
 SingleLaunch::SingleLaunch(const QString& key, const QString& lockFolder)
-    : lockPath_(QDir(lockFolder).filePath(FileNameFor(key) + QStringLiteral(".lock"))),
+    : folder_(lockFolder),
+      lockPath_(QDir(lockFolder).filePath(FileNameFor(key) + QStringLiteral(".lock"))),
+      serverName_(QDir(lockFolder).filePath(FileNameFor(key) + QStringLiteral(".socket"))),
       lock_(lockPath_) {
-    // Abstract socket names are shared by the whole machine: the lock's path, which is
-    // per user (and per test), keeps unrelated sessions apart. The socket vanishes with its
-    // process, so a killed copy leaves none behind.
-    const QByteArray hash =
-        QCryptographicHash::hash(lockPath_.toUtf8(), QCryptographicHash::Sha1).toHex();
-    serverName_ =
-        FileNameFor(key) + QLatin1Char('-') + QString::fromLatin1(hash.left(kNameHashChars));
     // Only a dead holder makes the lock stale, however long a game lasts.
     lock_.setStaleLockTime(0);
-    server_.setSocketOptions(QLocalServer::AbstractNamespaceOption);
 }
 
 SingleLaunch::~SingleLaunch() {
+    // Emptied first, so a connection closing as it goes finds nothing to drop.
+    const QSet<QLocalSocket*> peers = std::exchange(peers_, {});
+    qDeleteAll(peers);
     server_.close();
     if (lock_.isLocked())
         lock_.unlock();
 }
 
 SingleLaunch::Outcome SingleLaunch::Claim(int patienceMs) {
+    // In a folder others can enter, anyone could take the lock's name first or talk to us.
+    if (!IsPrivateFolder(folder_))
+        return Outcome::Unusable;
     QDeadlineTimer deadline(patienceMs);
     for (;;) {
-        if (lock_.tryLock(0)) {
-            Listen();
-            return Outcome::First;
-        }
+        if (lock_.tryLock(0))
+            return Listen() ? Outcome::First : Outcome::Unusable;
+        if (lock_.error() != QLockFile::LockFailedError)
+            return Outcome::Unusable; // read-only, say: nobody can hold a lock here
         if (AskRunningCopy())
             return Outcome::Forwarded;
         if (deadline.hasExpired()) {
             // A lock file nobody holds open (its writer died before filling it in, say)
             // looks alive to the checks above; the advisory lock on it tells the truth.
-            if (lock_.removeStaleLockFile() && lock_.tryLock(0)) {
-                Listen();
-                return Outcome::First;
-            }
+            if (lock_.removeStaleLockFile() && lock_.tryLock(0))
+                return Listen() ? Outcome::First : Outcome::Unusable;
             return Outcome::NoAnswer;
         }
         QThread::msleep(kRetryPauseMs);
@@ -78,7 +131,6 @@ SingleLaunch::Outcome SingleLaunch::Claim(int patienceMs) {
 
 bool SingleLaunch::AskRunningCopy() const {
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
@@ -88,18 +140,47 @@ bool SingleLaunch::AskRunningCopy() const {
     return sent;
 }
 
-void SingleLaunch::Listen() {
-    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
-        while (QLocalSocket* peer = server_.nextPendingConnection()) {
-            auto answer = [this, peer] {
-                if (peer->readAll().contains(kActivateRequest.trimmed()) && onActivate)
-                    onActivate();
-            };
-            QObject::connect(peer, &QLocalSocket::readyRead, peer, answer);
-            QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            if (peer->bytesAvailable() > 0)
-                answer();
-        }
-    });
-    server_.listen(serverName_);
+bool SingleLaunch::Listen() {
+    // Only the lock's holder gets here, so a socket left by a killed copy is ours to replace.
+    QLocalServer::removeServer(serverName_);
+    // Qt then holds at most three connections not yet taken; the rest wait in the kernel.
+    server_.setMaxPendingConnections(1);
+    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { Accept(); });
+    if (server_.listen(serverName_))
+        return true;
+    // Unreachable, this copy would leave every later start waiting for an answer.
+    lock_.unlock();
+    return false;
+}
+
+void SingleLaunch::Accept() {
+    while (peers_.size() < kMaxPeers) {
+        QLocalSocket* peer = server_.nextPendingConnection();
+        if (peer == nullptr)
+            return;
+        peers_.insert(peer);
+        QObject::connect(peer, &QLocalSocket::readyRead, peer, [this, peer] { Read(peer); });
+        QObject::connect(peer, &QLocalSocket::disconnected, peer, [this, peer] { Drop(peer); });
+        QTimer::singleShot(kPeerTimeoutMs, peer, [this, peer] { Drop(peer); });
+        if (peer->bytesAvailable() > 0)
+            Read(peer);
+    }
+}
+
+void SingleLaunch::Read(QLocalSocket* peer) {
+    if (!peer->canReadLine() && peer->bytesAvailable() < kActivateRequest.size())
+        return;
+    const bool activate = peer->read(kActivateRequest.size()) == kActivateRequest;
+    Drop(peer);
+    if (activate && onActivate)
+        onActivate();
+}
+
+void SingleLaunch::Drop(QLocalSocket* peer) {
+    if (!peers_.remove(peer))
+        return;
+    peer->abort();
+    peer->deleteLater();
+    // A slot is free: take the next waiting connection, if any.
+    QTimer::singleShot(0, &server_, [this] { Accept(); });
 }

@@ -1,17 +1,22 @@
-// One running copy per program and user session: the first start holds a lock file in the
-// runtime folder and listens on a local socket; a later start finds the lock taken, asks the
-// running copy to come forward and gives up. A lock left by a killed copy is stale at once.
+// One running copy per program and user: the first start holds a lock file in a folder only
+// its user can enter and listens on a local socket beside it; a later start finds the lock
+// taken, asks the running copy to come forward and gives up. A lock left by a killed copy is
+// stale at once.
 #pragma once
 
 #include <QLocalServer>
 #include <QLockFile>
+#include <QSet>
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QLocalSocket;
 
 class SingleLaunch {
 public:
-    // key names the program (its signature); the lock lives in lockFolder.
+    // key names the program (its signature); the lock and the socket live in lockFolder.
     SingleLaunch(const QString& key, const QString& lockFolder);
     ~SingleLaunch();
     SingleLaunch(const SingleLaunch&) = delete;
@@ -21,6 +26,7 @@ public:
         First,     // this process runs; requests reach onActivate
         Forwarded, // another copy runs and was asked to come forward
         NoAnswer,  // another copy holds the lock but never answered
+        Unusable,  // the folder is not private, or the lock or socket cannot be made there
     };
     // The copy holding the lock may still be starting up, so a refused connection is retried
     // for up to patienceMs.
@@ -34,13 +40,24 @@ public:
 
 private:
     bool AskRunningCopy() const;
-    void Listen();
+    bool Listen();
+    void Accept();
+    void Read(QLocalSocket* peer);
+    void Drop(QLocalSocket* peer);
 
+    QString folder_;
     QString lockPath_;
     QString serverName_;
     QLockFile lock_;
     QLocalServer server_;
+    QSet<QLocalSocket*> peers_; // open connections, never more than a handful
 };
 
-// The folder for the lock: the session's runtime folder, or the temporary folder without one.
-QString RuntimeFolder();
+// A real folder (not a link) of this user's that nobody else may enter.
+bool IsPrivateFolder(const QString& folder);
+
+// Claims single launch in the session's runtime folder or, when that cannot be used, in a
+// folder of the player's own under the cache folder (made if missing). Null when neither can
+// be used: the program then runs on its own rather than trust a shared place.
+std::unique_ptr<SingleLaunch> ClaimSingleLaunch(const QString& key, int patienceMs,
+                                                SingleLaunch::Outcome* outcome);

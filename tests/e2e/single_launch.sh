@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Twenty starts at once leave one running game; the others hand over and exit 0. A game
-# killed outright does not stop the next start.
+# killed outright does not stop the next start, nor does a runtime folder that cannot hold the
+# lock.
 # Usage: xvfb-run -a tests/e2e/single_launch.sh PATH_TO_TUMBLEGEM
 source "$(dirname "$0")/lib.sh"
 
@@ -51,6 +52,28 @@ alive "$next" || fail "the start after a killed game did not stay"
 xdotool key ctrl+q
 await_exit "$next"
 [[ "$status" == 0 ]] || fail "Ctrl+Q ended the game with status $status"
+
+# A runtime folder nobody can write to: the lock goes to the player's own cache folder and a
+# second start still hands over. With no private folder at all, the game starts on its own
+# without a word about another copy (Qt may still remark on the runtime folder).
+export XDG_RUNTIME_DIR=/proc/self/fd XDG_CACHE_HOME="$work/cache"
+for place in cache nowhere; do
+    "$exe" 2>"$work/alone.txt" &
+    next=$!
+    started+=("$next")
+    find_window "$next"
+    ! grep -i "another copy" "$work/alone.txt" || fail "with the lock's folder in $place, it said so"
+    if [[ "$place" == cache ]]; then
+        [[ "$(stat -c %a "$work/cache/tumblegem")" == 700 ]] || fail "the cache folder is not private"
+        ls "$work/cache/tumblegem"/*.lock >/dev/null || fail "no lock in the cache folder"
+        rc=0
+        timeout 60 "$exe" 2>>"$work/stderr.txt" || rc=$?
+        [[ "$rc" == 0 ]] || fail "a second start beside a lock in the cache folder exited with $rc"
+    fi
+    xdotool windowfocus --sync "$win" key ctrl+q
+    await_exit "$next"
+    export XDG_CACHE_HOME=/proc/self/fd
+done
 echo "stderr of the games:"
 cat "$work/stderr.txt"
 echo "PASS"
