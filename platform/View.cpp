@@ -198,6 +198,20 @@ bool ViewPrivate::ShowDirty() {
     return true;
 }
 
+QRect ViewPrivate::RepaintRect() const {
+    const QRect changed(dirtyX0, dirtyY0, dirtyX1 - dirtyX0, dirtyY1 - dirtyY0);
+    if (widget->devicePixelRatioF() == scale)
+        return changed;
+    // Shown smoothed at a fractional ratio, a changed view pixel also tints the device pixels
+    // it shares with its neighbours, and Qt rounds the edges of a partial update to whole
+    // device pixels: a margin of two rows covers both at any ratio above one. Whole rows,
+    // because Qt's smoothing steps along a row from where the painted span starts, and a span
+    // that starts elsewhere than a full repaint's comes out a shade different.
+    constexpr int kMargin = 2;
+    return QRect(0, changed.top() - kMargin, width(), changed.height() + 2 * kMargin) &
+           widget->rect();
+}
+
 void ViewPrivate::FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color) {
     FlushDiscs();
     x0 = std::max(x0, 0);
@@ -363,8 +377,7 @@ void BView::Sync() {
         return;
     if (!d->ShowDirty()) {
         d->syncing = true;
-        d->widget->repaint(d->dirtyX0, d->dirtyY0, d->dirtyX1 - d->dirtyX0,
-                           d->dirtyY1 - d->dirtyY0);
+        d->widget->repaint(d->RepaintRect());
         d->syncing = false;
     }
     d->ClearDirty();

@@ -119,6 +119,9 @@ struct ViewPrivate {
     // Copies what changed straight into the window's backing store and flushes it; false
     // where that cannot be done and the widget must repaint instead.
     bool ShowDirty();
+    // What a Sync that cannot use ShowDirty repaints: every pixel of the widget the change
+    // may have touched.
+    QRect RepaintRect() const;
     // Device pixels per view pixel that a widget on this screen wants.
     static int ScaleFor(double devicePixelRatio);
 };

@@ -2,6 +2,13 @@
 // circles and edges land on device pixels, not on stretched view pixels.
 #include "tests/Board.h"
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+
 #include <algorithm>
 
 namespace {
@@ -72,6 +79,52 @@ TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCentre) {
     }
     EXPECT_EQ(bottom / kScale, 398);
     EXPECT_NEAR((left + right + 1) / 2.0, 80.5 * kScale, 3 * kScale);
+}
+
+} // namespace
+
+namespace {
+
+QImage OnScreen() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+// Run at every ratio: what the window shows after a round's partial updates is exactly what
+// a full repaint of the same picture shows.
+using AnyRatio = GameTest;
+
+TEST_F(AnyRatio, PartialUpdatesShowWhatAFullRepaintShows) {
+    window.Show();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
+    view->StartGame();
+    window.SetPulseRate(0);
+    // The piece moves left, turns, falls and completes the bottom row, which clears.
+    SetBoard(*view, "....2..\n"
+                    "11..1..\n");
+    view->Redraw();
+    PlacePiece(*view, 4, 6, "231");
+    view->DrawPiece();
+    for (const char key : {B_LEFT_ARROW, B_UP_ARROW, B_LEFT_ARROW, B_RIGHT_ARROW, B_UP_ARROW,
+                           B_LEFT_ARROW, B_UP_ARROW, B_DOWN_ARROW})
+        Press(key);
+    while (view->piecePos[4] == 2)
+        view->DropSome();
+    ASSERT_EQ(LowRows(*view, "x\nx\n"), "..2.2..\n"
+                                        "..3.1..\n");
+    // The next piece only moves and falls.
+    for (const char key : {B_RIGHT_ARROW, B_DOWN_ARROW, B_RIGHT_ARROW, B_DOWN_ARROW})
+        Press(key);
+    const QImage shown = OnScreen();
+    view->Widget()->repaint();
+    const QImage repainted = OnScreen();
+    ASSERT_EQ(shown.size(), repainted.size());
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            differing += shown.pixel(x, y) != repainted.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0) << "at a device-pixel ratio of " << view->Widget()->devicePixelRatioF();
 }
 
 } // namespace
