@@ -122,7 +122,7 @@ TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
         {"Ctrl+Q", true,
          [](TumbleWindow* w) {
              ASSERT_TRUE(QTest::qWaitForWindowActive(w->Widget()));
-             QTest::keyClick(w->Widget()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+             ClickKey(w->Widget()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
          },
          "50"},
     };
