@@ -5,7 +5,7 @@ set -euo pipefail
 
 play=(g++ cmake make qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
 test=("${play[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
-      imagemagick desktop-file-utils appstream clang libclang-rt-14-dev)
+      openbox imagemagick desktop-file-utils appstream clang libclang-rt-14-dev)
 
 case "${1:-}" in
 play) wanted=("${play[@]}") ;;
