@@ -68,10 +68,11 @@ visible_windows() {
     xdotool search --onlyvisible --name '^Tumblegem$' 2>/dev/null || true
 }
 
-# Where a window's inside is on screen, frame or no frame, as shell assignments to ${2}X and
-# ${2}Y.
+# Where a window's inside is on screen, frame or no frame, and its size, as shell assignments
+# to ${2}X, ${2}Y, ${2}WIDTH and ${2}HEIGHT.
 window_origin() {
-    xwininfo -id "$1" | sed -n "s/^ *Absolute upper-left \([XY]\): *\(-\{0,1\}[0-9]*\)$/${2:-}\1=\2/p"
+    xwininfo -id "$1" | sed -n -e "s/^ *Absolute upper-left \([XY]\): *\(-\{0,1\}[0-9]*\)$/${2:-}\1=\2/p" \
+        -e "s/^ *Width: *\([0-9]*\)$/${2:-}WIDTH=\1/p" -e "s/^ *Height: *\([0-9]*\)$/${2:-}HEIGHT=\1/p"
 }
 
 # Waits for the game's window and sets $win and the view's origin on screen ($vx, $vy).
