@@ -4,7 +4,7 @@
 // (shared by the game and bench/feel_baseline.cpp) says what a drawing shows. Times are taken
 // when the tool reads the event, on CLOCK_MONOTONIC. Figures, not pass/fail: the exit status
 // only says whether every figure could be taken.
-// Usage (under an X server, e.g. xvfb-run -s "-screen 0 1280x1024x24"):
+// Usage, under an X server whose screen holds the whole window (scripts/bench.sh feel):
 //   tumblegem_feel [--launches=N] [--falls=N] [--presses=N] PROGRAM
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -40,8 +40,8 @@ constexpr int kColumns = 7, kFirstRow = 2, kRows = 20, kViewWidth = 160;
 constexpr unsigned long kEmptyCell = 0xffffff;
 // The first picture: the title screen's background, or the baseline's empty well.
 constexpr unsigned long kFirstPicture[] = {0xdcdcff, kEmptyCell};
-constexpr double kQuietMs = 10;         // a drawing burst has ended after this long without damage
-constexpr double kStuckMs = 1500;       // no fall this long: the round is over, start another
+constexpr double kQuietMs = 10;   // a drawing burst has ended after this long without damage
+constexpr double kStuckMs = 1500; // no fall this long: the round is over, start another
 constexpr double kPulseMs = 400;
 constexpr double kPressEarliest = 50, kPressLatest = 300; // after a fall
 
@@ -61,10 +61,6 @@ struct Rect {
     bool Contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
     bool Meets(const Rect& o) const {
         return x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
-    }
-    Rect Union(const Rect& o) const {
-        const int l = std::min(x, o.x), t = std::min(y, o.y);
-        return {l, t, std::max(x + w, o.x + o.w) - l, std::max(y + h, o.y + o.h) - t};
     }
 };
 
@@ -141,8 +137,8 @@ public:
         pid_ = fork();
         if (pid_ == 0) {
             setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
-            const int log = open((scratch_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                 0600);
+            const int log =
+                open((scratch_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
             if (chdir(scratch_.c_str()) != 0 || log < 0)
                 _exit(127);
             dup2(log, 1);
@@ -150,8 +146,14 @@ public:
             execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        Event e{};
-        while (pid_ > 0 && Next(start + 30000, e)) {
+        for (Event e{}; Now() < start + 30000;) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                std::fprintf(stderr, "the program ended before its first picture\n");
+                return -1;
+            }
+            if (!Next(std::min(start + 30000, Now() + 100), e))
+                continue;
             if (e.kind == Event::kMapped && PidOf(e.window) == pid_) {
                 win_ = e.window;
                 XWindowAttributes a{};
@@ -164,6 +166,7 @@ public:
                     return e.t - start;
             }
         }
+        std::fprintf(stderr, "no first picture on the screen within 30 s\n");
         return -1;
     }
 
@@ -188,21 +191,20 @@ public:
         Settle(300);
         Keys({XK_Control_L, XK_n});
         // The view's top: the first picture of the round fills the whole view.
-        Rect burst{};
+        viewTop_ = frame_.h;
         Event e{};
         for (double end = Now() + 2000; Next(end, e);) {
-            if (e.kind != Event::kDamage)
-                continue;
-            burst = burst.w == 0 ? e.area : burst.Union(e.area);
-            end = e.t + kQuietMs;
+            if (e.kind == Event::kDamage) {
+                viewTop_ = std::min(viewTop_, e.area.y);
+                end = e.t + kQuietMs;
+            }
         }
-        viewTop_ = burst.y;
         if (!Snapshot(grid_))
             return false;
         int filled = 0;
         for (const auto& column : grid_)
             filled += static_cast<int>(std::count(column.begin(), column.end(), true));
-        if (burst.w == 0 || filled > 3) {
+        if (filled > 3) {
             std::fprintf(stderr, "no empty well in a view at y=%d (%d cells filled)\n", viewTop_,
                          filled);
             return false;
@@ -214,7 +216,13 @@ public:
         KeySym pressKey = XK_Left;
         bool waiting = false;
         int restarts = 0;
+        // Far more than a working program needs: one that stops answering does not hang us.
+        const double giveUp = Now() + 30000 + 2000 * static_cast<double>(falls + presses);
         while (intervals_.size() < falls || keys_.size() < presses) {
+            if (Now() > giveUp) {
+                std::fprintf(stderr, "too few falls or answered presses in time\n");
+                return false;
+            }
             const bool pressing = intervals_.size() >= falls;
             double deadline = lastFall + kStuckMs;
             if (burstStart >= 0)
@@ -229,7 +237,8 @@ public:
                 if (burstStart < 0)
                     burstStart = e.t;
                 lastDamage = e.t;
-                const int cx = (destX * 20 + 20) * scale_, cy = viewTop_ + (destY * 20 - 21) * scale_;
+                const int cx = (destX * 20 + 20) * scale_,
+                          cy = viewTop_ + (destY * 20 - 21) * scale_;
                 if (waiting && e.area.Contains(cx, cy) && PixelAt(cx, cy) != kEmptyCell) {
                     keys_.push_back(e.t - pressedAt);
                     waiting = false;
@@ -358,8 +367,8 @@ private:
 
     bool Snapshot(Grid& g) {
         const int s = scale_;
-        XImage* image = XGetImage(dpy_, win_, 0, viewTop_, kViewWidth * s, kRows * 20 * s,
-                                  AllPlanes, ZPixmap);
+        XImage* image =
+            XGetImage(dpy_, win_, 0, viewTop_, kViewWidth * s, kRows * 20 * s, AllPlanes, ZPixmap);
         if (image == nullptr) {
             std::fprintf(stderr, "cannot read the view: is the window wholly on the screen?\n");
             return false;
@@ -457,8 +466,9 @@ int main(int argc, char** argv) {
     }
     Display* dpy = XOpenDisplay(nullptr);
     if (program == nullptr || dpy == nullptr || launches == 0) {
-        std::fprintf(stderr, "usage: %s [--launches=N] [--falls=N] [--presses=N] PROGRAM\n"
-                             "(needs an X display with XTEST and DAMAGE)\n",
+        std::fprintf(stderr,
+                     "usage: %s [--launches=N] [--falls=N] [--presses=N] PROGRAM\n"
+                     "(needs an X display with XTEST and DAMAGE)\n",
                      argv[0]);
         return 2;
     }
@@ -483,8 +493,8 @@ int main(int argc, char** argv) {
         feel.Kill();
     }
     std::printf("%s at device pixel ratio %d (window %dx%d), load average %s before, %s after\n",
-                fs::path(program).filename().c_str(), feel.Scale(), feel.Frame().w,
-                feel.Frame().h, loadBefore.c_str(), LoadAverage().c_str());
+                fs::path(program).filename().c_str(), feel.Scale(), feel.Frame().w, feel.Frame().h,
+                loadBefore.c_str(), LoadAverage().c_str());
     feel.Report(starts);
     if (!ok) {
         std::ifstream log(scratch / "stderr.txt");
