@@ -290,7 +290,11 @@ public:
         return true;
     }
 
-    void Report(const std::vector<double>& launches) const {
+    void Report(const char* program, const std::string& loadBefore,
+                const std::vector<double>& launches) const {
+        std::printf("%s at device pixel ratio %d (window %dx%d), load average %s before, %s "
+                    "after\n",
+                    program, scale_, frame_.w, frame_.h, loadBefore.c_str(), LoadAverage().c_str());
         std::printf("launch to first picture: median %.1f ms, range %.1f to %.1f, middle half "
                     "%.1f to %.1f (%zu launches)\n",
                     Percentile(launches, 0.5), Percentile(launches, 0), Percentile(launches, 1),
@@ -310,9 +314,6 @@ public:
                     Percentile(keys_, 0.5), Percentile(keys_, 0.9), Percentile(keys_, 0.99),
                     Percentile(keys_, 1), keys_.size(), missed_);
     }
-
-    int Scale() const { return scale_; }
-    Rect Frame() const { return frame_; }
 
 private:
     // Returns the delay of a press after the fall, or -1 where the piece cannot move (it may
@@ -492,10 +493,7 @@ int main(int argc, char** argv) {
             starts.push_back(ms);
         feel.Kill();
     }
-    std::printf("%s at device pixel ratio %d (window %dx%d), load average %s before, %s after\n",
-                fs::path(program).filename().c_str(), feel.Scale(), feel.Frame().w, feel.Frame().h,
-                loadBefore.c_str(), LoadAverage().c_str());
-    feel.Report(starts);
+    feel.Report(copy.filename().c_str(), loadBefore, starts);
     if (!ok) {
         std::ifstream log(scratch / "stderr.txt");
         std::fprintf(stderr, "measuring failed; the program said:\n%s\n",
