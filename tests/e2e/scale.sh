@@ -58,7 +58,7 @@ for case in "${cases[@]}"; do
     xdotool key ctrl+n Return
     settled_shot "$work/shots/start.png"
     score_strip "$work/shots/start.png" "$width" "$work/shots/score0.png"
-    cleared=0
+    cleared=0 mismatched=0
     for ((round = 1; round <= 10 && !cleared; round++)); do
         xdotool key Escape ctrl+n # a new round
         xdotool key --delay 15 "${round_keys[@]}" Return # Return pauses
@@ -70,8 +70,15 @@ for case in "${cases[@]}"; do
         sleep 1
         settled_shot "$work/shots/full.png"
         changed=$(pixels_changed "$work/shots/partial.png" "$work/shots/full.png")
-        [[ "$changed" == 0 ]] ||
-            fail "$setting, round $round: $changed pixels differ from a full repaint"
+        # A trail stays in every round; one odd round on a loaded machine is retried once.
+        if [[ "$changed" != 0 ]]; then
+            ((++mismatched < 2)) ||
+                fail "$setting, round $round: $changed pixels differ from a full repaint"
+            echo "$setting, round $round: $changed pixels differ from a full repaint; once more"
+            xdotool windowfocus --sync "$win"
+            continue
+        fi
+        mismatched=0
         xdotool windowfocus --sync "$win"
         score_strip "$work/shots/partial.png" "$width" "$work/shots/score.png"
         [[ "$(pixels_changed "$work/shots/score0.png" "$work/shots/score.png")" != 0 ]] && cleared=1
