@@ -43,7 +43,7 @@ struct ViewPrivate {
     rgb_color low = {255, 255, 255, 255};
     BPoint pen;
 
-    QImage buffer;
+    QImage buffer; // drawn and read through Pixels() only
     int scale = 1;
     QFont font;
     QFontMetricsF metrics{QFont()};
@@ -68,8 +68,8 @@ struct ViewPrivate {
     rgb_color painterPen = {0, 0, 0, 0};
     TextCache texts;
 
-    // Discs drawn around one centre are held back and stamped together when anything else
-    // touches the buffer, so a pixel covered by a later disc is painted once.
+    // Discs drawn around one centre are held back and stamped together when the pixels are
+    // next reached, so a pixel covered by a later disc is painted once.
     static constexpr int kMaxPendingDiscs = 8;
     DiscLayer pendingDiscs[kMaxPendingDiscs] = {};
     int pendingCount = 0;
@@ -108,11 +108,8 @@ struct ViewPrivate {
     QPainter& TextPainterForText();
     void FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color);
     void AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color);
-    void FlushDiscs() {
-        if (pendingCount > 0)
-            StampPendingDiscs();
-    }
-    void StampPendingDiscs();
+    // The back buffer with the held discs stamped in; nothing else reaches the pixels.
+    QImage& Pixels();
     void MarkDirty(float left, float top, float right, float bottom);
     bool Dirty() const { return dirtyX0 < dirtyX1 && dirtyY0 < dirtyY1; }
     void ClearDirty() { dirtyX0 = dirtyY0 = dirtyX1 = dirtyY1 = 0; }
