@@ -231,12 +231,8 @@ void ViewPrivate::FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color
     }
 }
 
-BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-    : d(std::make_unique<ViewPrivate>()) {
-    d->owner = this;
+BView::BView(BRect frame, const char*, uint32, uint32 flags) : d(std::make_unique<ViewPrivate>()) {
     d->frame = frame;
-    d->name = name != nullptr ? name : "";
-    d->resizingMode = resizingMode;
     d->flags = flags;
     d->font = GameFont();
     d->UseFontSize(12);
@@ -257,12 +253,6 @@ void BView::SetHighColor(rgb_color color) {
 }
 rgb_color BView::HighColor() const {
     return d->high;
-}
-void BView::SetLowColor(rgb_color color) {
-    d->low = color;
-}
-rgb_color BView::LowColor() const {
-    return d->low;
 }
 
 void BView::FillRect(BRect r, pattern) {
@@ -362,14 +352,8 @@ BRect BView::Bounds() const {
 BRect BView::Frame() const {
     return d->frame;
 }
-const char* BView::Name() const {
-    return d->name.c_str();
-}
 uint32 BView::Flags() const {
     return d->flags;
-}
-uint32 BView::ResizingMode() const {
-    return d->resizingMode;
 }
 
 void BView::Sync() {
@@ -398,10 +382,6 @@ void BView::MakeFocus(bool focus) {
         d->widget->setFocus(Qt::OtherFocusReason);
     else
         d->widget->clearFocus();
-}
-
-bool BView::IsFocus() const {
-    return d->widget->hasFocus();
 }
 
 QImage BView::Snapshot() const {

@@ -15,7 +15,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <string>
 
 class ViewWidget : public QWidget {
 public:
@@ -32,15 +31,11 @@ private:
 };
 
 struct ViewPrivate {
-    BView* owner = nullptr;
     BRect frame;
-    std::string name;
-    uint32 resizingMode = 0;
     uint32 flags = 0;
     BWindow* window = nullptr;
 
     rgb_color high = {0, 0, 0, 255};
-    rgb_color low = {255, 255, 255, 255};
     BPoint pen;
 
     QImage buffer; // drawn and read through Pixels() only

@@ -52,12 +52,9 @@ void WindowPrivate::ReleasePulses() {
 
 BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint32)
     : d(std::make_unique<WindowPrivate>()) {
-    d->owner = this;
     d->frame = frame;
-    d->title = title != nullptr ? title : "";
-    d->flags = flags;
     d->widget = std::make_unique<WindowWidget>(this);
-    d->widget->setWindowTitle(QString::fromStdString(d->title));
+    d->widget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
     const int width = static_cast<int>(frame.Width()) + 1;
     const int height = static_cast<int>(frame.Height()) + 1;
     d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top), width,
@@ -116,12 +113,6 @@ BRect BWindow::Bounds() const {
 BRect BWindow::Frame() const {
     return d->frame;
 }
-const char* BWindow::Title() const {
-    return d->title.c_str();
-}
-uint32 BWindow::Flags() const {
-    return d->flags;
-}
 
 void BWindow::Show() {
     d->widget->show();
@@ -130,9 +121,6 @@ void BWindow::Show() {
 
 void BWindow::Hide() {
     d->widget->hide();
-}
-bool BWindow::IsHidden() const {
-    return !d->widget->isVisible();
 }
 
 void BWindow::Activate() {

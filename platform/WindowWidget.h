@@ -7,8 +7,6 @@
 #include <QWidget>
 
 #include <memory>
-
-#include <string>
 #include <vector>
 
 class WindowWidget : public QWidget {
@@ -23,10 +21,7 @@ private:
 };
 
 struct WindowPrivate {
-    BWindow* owner = nullptr;
     BRect frame;
-    std::string title;
-    uint32 flags = 0;
     std::unique_ptr<WindowWidget> widget;
     std::vector<BMenuBar*> bars;
     std::vector<BView*> children;
