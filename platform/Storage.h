@@ -11,9 +11,6 @@ struct entry_ref {
 
 class BPath {
 public:
-    BPath() = default;
-    explicit BPath(const char* path) { SetTo(path); }
-
     status_t SetTo(const char* path);
     // The folder holding this path; fails for the root and for an empty path.
     status_t GetParent(BPath* parent) const;
