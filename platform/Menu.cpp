@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 
 #include <cctype>
 
@@ -22,6 +23,18 @@ QKeySequence ShortcutSequence(char shortcut, uint32 modifiers) {
         combination = QKeyCombination(combination.keyboardModifiers() | Qt::AltModifier, key);
     return QKeySequence(combination);
 }
+
+// Alt alone (or Escape out of a menu) would hand the keyboard to the bar until another
+// Escape, and Alt is pressed on every Alt+Tab: the bar is reached by mouse and shortcuts only.
+class NoAltNavigation : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -72,9 +85,11 @@ BWindow* BMenu::Window() const {
 }
 
 BMenuBar::BMenuBar(BRect, const char* name, uint32, menu_layout, bool)
-    : name_(name != nullptr ? name : ""), bar_(std::make_unique<QMenuBar>()) {
+    : name_(name != nullptr ? name : ""), style_(std::make_unique<NoAltNavigation>()),
+      bar_(std::make_unique<QMenuBar>()) {
     // A desktop's global menu would take the bar out of the window and shift the view.
     bar_->setNativeMenuBar(false);
+    bar_->setStyle(style_.get());
 }
 
 BMenuBar::~BMenuBar() = default;

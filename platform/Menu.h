@@ -12,6 +12,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QStyle;
 class BMenu;
 class BMenuBar;
 class BWindow;
@@ -101,6 +102,7 @@ private:
     friend class BWindow;
     std::string name_;
     BWindow* window_ = nullptr;
+    std::unique_ptr<QStyle> style_; // outlives the bar
     std::unique_ptr<QMenuBar> bar_;
     std::vector<std::unique_ptr<BMenu>> menus_; // destroyed before the bar
 };

@@ -1,10 +1,14 @@
 #include "tests/AppTestSupport.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace {
 // Only a hang guard: a working quit takes a few event-loop turns.
@@ -34,6 +38,19 @@ bool RunUntilQuit(BApplication& app) {
     guard.start(kQuitGuardMs);
     app.Run();
     return !stuck;
+}
+
+void ClickKey(QWindow* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    const QPointer<QWindow> alive(window);
+    QTest::keyPress(window, key, modifiers); // the modifiers go down first
+    if (alive)
+        QTest::keyRelease(window, key);
+    for (const auto& [modifier, modifierKey] : {std::pair{Qt::ShiftModifier, Qt::Key_Shift},
+                                                {Qt::ControlModifier, Qt::Key_Control},
+                                                {Qt::AltModifier, Qt::Key_Alt}}) {
+        if (alive && modifiers.testFlag(modifier))
+            QTest::keyRelease(window, modifierKey);
+    }
 }
 
 void WriteScoreFile(const std::string& text) {

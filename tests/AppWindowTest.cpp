@@ -122,7 +122,7 @@ TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
         {"Ctrl+Q", true,
          [](TumbleWindow* w) {
              ASSERT_TRUE(QTest::qWaitForWindowActive(w->Widget()));
-             QTest::keyClick(w->Widget()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+             ClickKey(w->Widget()->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
          },
          "50"},
     };
@@ -203,4 +203,56 @@ TEST_F(WindowTest, AboutBoxHoldsTheRoundUntilCoolIsPressed) {
     while (view->piecePos[5] == pieceRow && !guard.hasExpired())
         QTest::qWait(kPollMs);
     EXPECT_GT(view->piecePos[5], pieceRow);
+}
+
+// Alt is pressed on every Alt+Tab, and menus close in many ways: none may leave the bar
+// holding the keyboard.
+TEST_F(WindowTest, GameKeysReachTheViewWheneverNoMenuIsOpen) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(windowWidget));
+    QWindow* handle = windowWidget->windowHandle();
+    auto* bar = windowWidget->findChild<QMenuBar*>();
+    const auto openGameMenu = [bar] {
+        QAction* title = bar->actions()[0];
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+        EXPECT_EQ(QApplication::activePopupWidget(), title->menu());
+        return title->menu();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } cases[] = {
+        {"New game chosen from a menu", // starts the round the other cases play in
+         [&] {
+             QMenu* menu = openGameMenu();
+             const QPoint item = menu->actionGeometry(menu->actions()[0]).center();
+             QTest::mouseMove(menu, item);
+             QTest::mouseClick(menu, Qt::LeftButton, {}, item);
+         }},
+        {"Alt tapped",
+         [&] {
+             QTest::keyPress(handle, Qt::Key_Alt, Qt::AltModifier);
+             QTest::keyRelease(handle, Qt::Key_Alt);
+         }},
+        {"a menu closed by Escape",
+         [&] {
+             openGameMenu();
+             QTest::keyClick(handle, Qt::Key_Escape);
+         }},
+        {"a menu closed by a click outside it",
+         [&] { QTest::mouseClick(openGameMenu(), Qt::LeftButton, {}, QPoint(-20, -20)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        view->MakeFocus(true); // each case on its own
+        c.act();
+        Settle();
+        window->SetPulseRate(0); // the piece stays up, in the column the keys give it
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(windowWidget->focusWidget(), view->Widget());
+        const int column = view->piecePos[0];
+        QTest::keyClick(handle, Qt::Key_Left);
+        EXPECT_EQ(view->piecePos[0], column - 1);
+        QTest::keyClick(handle, Qt::Key_Right);
+        EXPECT_EQ(view->piecePos[0], column);
+    }
 }

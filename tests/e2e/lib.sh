@@ -48,6 +48,15 @@ hold_display() {
     fail "cannot hold the display $DISPLAY: $(cat "$work/held.txt")"
 }
 
+# Runs openbox with its stock settings, whatever the user has made of them. It names itself on
+# the screen before it is ready for windows: wait for its own word that it is.
+start_window_manager() {
+    XDG_CONFIG_HOME="$work/config" openbox --sm-disable --startup "touch $work/wm-ready" \
+        >"$work/wm.txt" 2>&1 &
+    started+=($!)
+    wait_until test -e "$work/wm-ready" || fail "openbox did not start: $(cat "$work/wm.txt")"
+}
+
 # Starts a copy in the background; its pid goes to $last_pid.
 launch() {
     "$exe" 2>>"$work/stderr.txt" &
@@ -57,6 +66,13 @@ launch() {
 
 visible_windows() {
     xdotool search --onlyvisible --name '^Tumblegem$' 2>/dev/null || true
+}
+
+# Where a window's inside is on screen, frame or no frame, and its size, as shell assignments
+# to ${2}X, ${2}Y, ${2}WIDTH and ${2}HEIGHT.
+window_origin() {
+    xwininfo -id "$1" | sed -n -e "s/^ *Absolute upper-left \([XY]\): *\(-\{0,1\}[0-9]*\)$/${2:-}\1=\2/p" \
+        -e "s/^ *Width: *\([0-9]*\)$/${2:-}WIDTH=\1/p" -e "s/^ *Height: *\([0-9]*\)$/${2:-}HEIGHT=\1/p"
 }
 
 # Waits for the game's window and sets $win and the view's origin on screen ($vx, $vy).
@@ -72,7 +88,7 @@ find_window() {
         sleep 0.1
     done
     [[ -n "$win" ]] || fail "no Tumblegem window appeared"
-    eval "$(xdotool getwindowgeometry --shell "$win")"
+    eval "$(window_origin "$win")"
     vx=$X
     vy=$((Y + 20)) # the view sits under the 20-pixel menu bar
     xdotool windowfocus --sync "$win" 2>/dev/null || true
@@ -104,6 +120,16 @@ wait_for_pixel() {
 # The number of differing pixels between two screenshots.
 pixels_changed() {
     compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+# Polls until a command succeeds; false if it never did.
+wait_until() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 alive() {
