@@ -7,12 +7,14 @@
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 BApplication* be_app = nullptr;
@@ -23,6 +25,9 @@ struct ApplicationPrivate {
     std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
     bool running = false;
     bool quitting = false;
+    // Reads the system's font list, the longest step of a start, while the window is made;
+    // Qt's font database lets one thread at a time in. Gone before the QApplication.
+    std::jthread fontList;
 };
 
 namespace {
@@ -77,6 +82,8 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
     std::setlocale(LC_NUMERIC, "C");
+    if (d->qapp) // after Qt has set the locale, which the font configuration's reader uses
+        d->fontList = std::jthread([] { QFontDatabase::families(); });
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     const AppResources* res = RegisteredAppResources();
@@ -96,6 +103,7 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
                 std::fprintf(stderr, "%s: another copy is running but does not answer\n",
                              program_invocation_short_name);
             d->launch.reset();
+            d->fontList = {};
             d->qapp.reset();
             std::exit(forwarded ? 0 : 1);
         }

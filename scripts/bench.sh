@@ -3,9 +3,26 @@
 # pixel ratio 1 and 2, the game's timing, and its idle cost. Takes about six minutes; run it on
 # a quiet machine (the load average is printed first).
 # Usage: scripts/bench.sh [seconds per idle phase, default 60]
+#        scripts/bench.sh feel   (the game beside a plain Qt program, seen from an X server under
+#                                 Xvfb: key to pixels, launch to first picture, the fall on screen;
+#                                 about twelve minutes)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
+if [[ "${1:-}" == feel ]]; then
+    "$root/scripts/build.sh" "$root/build" -- tumblegem tumblegem_feel tumblegem_feel_baseline
+    cd "$root/build"
+    lscpu | grep -E '^(Model name|CPU\(s\)):'
+    uptime
+    # One X server for all four, one after the other; its screen holds the doubled window.
+    env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a -s "-screen 0 1280x1280x24" bash -c '
+        for scale in 1 2; do
+            for program in bench/tumblegem_feel_baseline tumblegem; do
+                QT_SCALE_FACTOR=$scale bench/tumblegem_feel "$program"
+            done
+        done'
+    exit
+fi
 "$root/scripts/build.sh" "$root/build" -- tumblegem_bench tumblegem_timing tumblegem_idle
 cd "$root/build/bench"
 lscpu | grep -E '^(Model name|CPU\(s\)):'
