@@ -15,12 +15,7 @@ constexpr const char* kIconFiles[] = {
 };
 
 constexpr AppResources kResources = {
-    kSignature,
-    B_SINGLE_LAUNCH,
-    {1, 0, 0, "Tumblegem",
-     "Tumblegem: steer falling pieces of three gems and clear runs of three or more."},
-    "com.brightnook.Tumblegem",
-    kIconFiles,
+    kSignature, B_SINGLE_LAUNCH, {1, 0, 0, "Tumblegem"}, "com.brightnook.Tumblegem", kIconFiles,
 };
 
 [[maybe_unused]] const bool kRegistered = RegisterAppResources(&kResources);

@@ -2,18 +2,11 @@
 
 #include "app/AboutText.h"
 #include "app/Commands.h"
+#include "game/Layout.h"
 #include "game/TumbleView.h"
 #include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Menu.h"
-
-namespace {
-
-constexpr BRect kWindowFrame(100, 100, 260, 520);
-// The view sits here whatever height the menu bar takes.
-constexpr float kViewTop = 20;
-
-} // namespace
 
 TumbleWindow::TumbleWindow()
     : BWindow(kWindowFrame, "Tumblegem", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,
@@ -35,9 +28,8 @@ TumbleWindow::TumbleWindow()
     help->AddItem(new BMenuItem("About", new BMessage(kAboutCommand), 'A', 0));
     menuBar_->AddItem(help);
 
-    BRect frame = Bounds();
-    frame.top = kViewTop;
-    view_ = new TumbleView(frame);
+    // The view sits here whatever height the menu bar takes.
+    view_ = new TumbleView(kViewFrame);
     AddChild(view_);
 
     Show();

@@ -52,7 +52,7 @@ void BM_RedrawWithoutText(benchmark::State& state) {
             }
         }
         view.SetHighColor(255, 255, 255);
-        view.FillRect(BRect(0, 380, 160, 400));
+        view.FillRect(kScoreStrip);
         view.drawOn = 1;
         view.DrawPiece();
     }
@@ -109,8 +109,8 @@ void BM_RedrawPainterPerCircle(benchmark::State& state) {
     for (auto _ : state) {
         for (int x = 0; x < kWellColumns; ++x) {
             for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
-                const int cx = x * 20 + 20;
-                const int cy = y * 20 - 21;
+                const int cx = static_cast<int>(GemCentre(x, y).x);
+                const int cy = static_cast<int>(GemCentre(x, y).y);
                 const uint8 v = view.board[x][y];
                 if (v == MAGIC) {
                     for (int ring = 0; ring < 3; ++ring)

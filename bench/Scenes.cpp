@@ -6,10 +6,6 @@
 #include <cstring>
 #include <limits>
 
-namespace {
-constexpr BRect kWindowFrame(100, 100, 260, 520);
-} // namespace
-
 Stage Stage::Shown(TumbleView* view) {
     Stage stage;
     stage.window = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,

@@ -1,12 +1,11 @@
 // Game positions and window setups shared by the benchmark and timing programs.
 #pragma once
 
+#include "game/Layout.h"
 #include "game/TumbleView.h"
 #include "platform/Window.h"
 
 #include <memory>
-
-constexpr BRect kViewFrame(0, 20, 160, 420);
 
 // A window like the game's, shown on the current platform, with the view under the menu bar.
 struct Stage {

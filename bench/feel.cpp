@@ -6,6 +6,9 @@
 // only says whether every figure could be taken.
 // Usage, under an X server whose screen holds the whole window (scripts/bench.sh feel):
 //   tumblegem_feel [--launches=N] [--falls=N] [--presses=N] PROGRAM
+#include "game/Constants.h"
+#include "game/Layout.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -35,8 +38,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The well: cell (x, y) is centred on view pixel (20x + 20, 20y - 21); rows 0 and 1 are hidden.
-constexpr int kColumns = 7, kFirstRow = 2, kRows = 20, kViewWidth = 160;
+constexpr int kColumns = kWellColumns, kFirstRow = kFirstVisibleRow, kRows = kWellRows;
+constexpr int kViewWidth = static_cast<int>(kViewRight);
 constexpr unsigned long kEmptyCell = 0xffffff;
 // The first picture: the title screen's background, or the baseline's empty well.
 constexpr unsigned long kFirstPicture[] = {0xdcdcff, kEmptyCell};
@@ -237,8 +240,9 @@ public:
                 if (burstStart < 0)
                     burstStart = e.t;
                 lastDamage = e.t;
-                const int cx = (destX * 20 + 20) * scale_,
-                          cy = viewTop_ + (destY * 20 - 21) * scale_;
+                const BPoint centre = GemCentre(destX, destY);
+                const int cx = static_cast<int>(centre.x) * scale_,
+                          cy = viewTop_ + static_cast<int>(centre.y) * scale_;
                 if (waiting && e.area.Contains(cx, cy) && PixelAt(cx, cy) != kEmptyCell) {
                     keys_.push_back(e.t - pressedAt);
                     waiting = false;
@@ -368,16 +372,20 @@ private:
 
     bool Snapshot(Grid& g) {
         const int s = scale_;
-        XImage* image =
-            XGetImage(dpy_, win_, 0, viewTop_, kViewWidth * s, kRows * 20 * s, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(dpy_, win_, 0, viewTop_, kViewWidth * s, kRows * kCellSize * s,
+                                  AllPlanes, ZPixmap);
         if (image == nullptr) {
             std::fprintf(stderr, "cannot read the view: is the window wholly on the screen?\n");
             return false;
         }
-        for (int x = 0; x < kColumns; ++x)
-            for (int y = kFirstRow; y < kRows; ++y)
-                g[x][y] = (XGetPixel(image, (x * 20 + 20) * s, (y * 20 - 21) * s) & 0xffffff) !=
-                          kEmptyCell;
+        for (int x = 0; x < kColumns; ++x) {
+            for (int y = kFirstRow; y < kRows; ++y) {
+                const BPoint centre = GemCentre(x, y);
+                const unsigned long pixel = XGetPixel(image, static_cast<int>(centre.x) * s,
+                                                      static_cast<int>(centre.y) * s);
+                g[x][y] = (pixel & 0xffffff) != kEmptyCell;
+            }
+        }
         XDestroyImage(image);
         return true;
     }

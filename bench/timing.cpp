@@ -196,8 +196,7 @@ private:
 
 int FirstFrameChild(int argc, char** argv) {
     QApplication app(argc, argv);
-    BWindow window(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
-                   B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
+    BWindow window(kWindowFrame, "Tumblegem", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
     window.AddChild(new FirstFrameView);
     window.Show();
     return QApplication::exec();

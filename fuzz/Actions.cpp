@@ -1,5 +1,6 @@
 #include "fuzz/Actions.h"
 
+#include "game/Layout.h"
 #include "platform/Snooze.h"
 #include "platform/Window.h"
 #include "store/ScoreFile.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr BRect kWindowFrame(100, 100, 260, 520);
-constexpr float kViewTop = 20;   // under the menu bar
 constexpr uint8 kCellValues = 9; // 0 empty, 1..7 gems, MAGIC
 constexpr int32 kHiddenRows = 2;
 constexpr int kMaxBurst = 32;
@@ -88,10 +87,10 @@ const char* StoredBestPreset(uint8 index) {
 }
 
 GameSession::GameSession(unsigned seed, void (*pumpEvents)()) : pump_(pumpEvents) {
-    scratch_ = std::make_unique<TumbleView>(BRect(0, 0, kViewRight, kViewBottom));
+    scratch_ = std::make_unique<TumbleView>(kViewBounds);
     window_ = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
                                         B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
-    view_ = new TumbleView(BRect(0, kViewTop, kViewRight, kViewTop + kViewBottom));
+    view_ = new TumbleView(kViewFrame);
     window_->AddChild(view_);
     window_->Show();
     Restart(seed);

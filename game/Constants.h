@@ -25,7 +25,3 @@ constexpr int32 kPieceGems = 3;
 
 constexpr bigtime_t CLEAR_PAUSE = 90000;
 constexpr bigtime_t kPulseRate = 400000;
-
-// The view's frame in the window, under the menu bar.
-constexpr float kViewRight = 160;
-constexpr float kViewBottom = 400;

@@ -1,5 +1,6 @@
 #include "game/TumbleView.h"
 
+#include "game/Layout.h"
 #include "platform/Window.h"
 
 #include <cstdlib>
@@ -8,7 +9,7 @@ void TumbleView::StartGame() {
     gameState = kRunning;
     score = 0;
     SetHighColor(255, 255, 255);
-    FillRect(BRect(0, 0, kViewRight, kViewBottom));
+    FillRect(kViewBounds);
     SetLowColor(255, 255, 255);
     if (BWindow* window = Window())
         window->SetPulseRate(kPulseRate);

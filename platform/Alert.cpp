@@ -8,21 +8,6 @@
 
 namespace {
 
-QMessageBox::Icon IconFor(alert_type type) {
-    switch (type) {
-    case B_INFO_ALERT:
-    case B_IDEA_ALERT:
-        return QMessageBox::Information;
-    case B_WARNING_ALERT:
-        return QMessageBox::Warning;
-    case B_STOP_ALERT:
-        return QMessageBox::Critical;
-    case B_EMPTY_ALERT:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 // The nested event loop of a modal box would go on firing the windows' pulse timers.
 struct PulseHold {
     PulseHold() { WindowPrivate::HoldPulses(); }
@@ -34,8 +19,8 @@ struct PulseHold {
 } // namespace
 
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
-               const char* button2, button_width, alert_type type)
-    : title_(title != nullptr ? title : ""), text_(text != nullptr ? text : ""), type_(type) {
+               const char* button2, button_width, alert_type)
+    : title_(title != nullptr ? title : ""), text_(text != nullptr ? text : "") {
     for (const char* label : {button0, button1, button2}) {
         if (label != nullptr)
             buttons_.emplace_back(label);
@@ -48,7 +33,7 @@ int32 BAlert::Go() {
     int32 chosen = -1;
     {
         PulseHold hold;
-        QMessageBox box(IconFor(type_), QString::fromStdString(title_),
+        QMessageBox box(QMessageBox::Information, QString::fromStdString(title_),
                         QString::fromStdString(text_), QMessageBox::NoButton,
                         QApplication::activeWindow());
         box.setTextFormat(Qt::PlainText);

@@ -6,14 +6,8 @@
 #include <string>
 #include <vector>
 
-enum button_width { B_WIDTH_AS_USUAL = 0, B_WIDTH_FROM_WIDEST = 1, B_WIDTH_FROM_LABEL = 2 };
-enum alert_type {
-    B_EMPTY_ALERT = 0,
-    B_INFO_ALERT = 1,
-    B_IDEA_ALERT = 2,
-    B_WARNING_ALERT = 3,
-    B_STOP_ALERT = 4
-};
+enum button_width { B_WIDTH_AS_USUAL = 0 };
+enum alert_type { B_INFO_ALERT = 1 };
 
 class BAlert {
 public:
@@ -29,13 +23,8 @@ public:
     // the last button).
     int32 Go();
 
-    const char* Title() const { return title_.c_str(); }
-    const char* Text() const { return text_.c_str(); }
-    alert_type Type() const { return type_; }
-
 private:
     std::string title_;
     std::string text_;
     std::vector<std::string> buttons_;
-    alert_type type_;
 };

@@ -13,7 +13,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -68,8 +67,7 @@ void ApplyResources(const AppResources& res) {
 bool WantsSingleLaunch(const AppResources* res) {
     if (res == nullptr)
         return false;
-    const uint32 mode = res->appFlags & B_LAUNCH_MASK;
-    return mode == B_SINGLE_LAUNCH || mode == B_EXCLUSIVE_LAUNCH;
+    return (res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH;
 }
 
 } // namespace
@@ -128,13 +126,12 @@ BApplication::~BApplication() {
     d->launch.reset();
 }
 
-thread_id BApplication::Run() {
+void BApplication::Run() {
     if (!d->quitting) {
         d->running = true;
         QApplication::exec();
         d->running = false;
     }
-    return static_cast<thread_id>(getpid());
 }
 
 void BApplication::Quit() {
@@ -156,25 +153,10 @@ bool BApplication::QuitRequested() {
 status_t BApplication::GetAppInfo(app_info* info) const {
     if (info == nullptr)
         return B_ERROR;
-    *info = app_info{};
     info->ref.path = ExecutablePath();
-    const AppResources* res = RegisteredAppResources();
-    info->flags = res != nullptr ? res->appFlags : B_MULTIPLE_LAUNCH;
-    std::strncpy(info->signature, d->signature.c_str(), sizeof info->signature - 1);
     return info->ref.path.empty() ? B_ERROR : B_OK;
-}
-
-const char* BApplication::Signature() const {
-    return d->signature.c_str();
 }
 
 int32 BApplication::CountWindows() const {
     return static_cast<int32>(WindowPrivate::All().size());
-}
-
-BWindow* BApplication::WindowAt(int32 index) const {
-    const auto& all = WindowPrivate::All();
-    if (index < 0 || static_cast<size_t>(index) >= all.size())
-        return nullptr;
-    return all[static_cast<size_t>(index)];
 }

@@ -8,14 +8,10 @@
 
 #include <memory>
 
-constexpr int B_MIME_TYPE_LENGTH = 256;
-
 class BWindow;
 
 struct app_info {
     entry_ref ref; // the running executable
-    uint32 flags = 0;
-    char signature[B_MIME_TYPE_LENGTH] = {};
 };
 
 struct ApplicationPrivate;
@@ -29,17 +25,14 @@ public:
     ~BApplication() override;
 
     // Runs the event loop until Quit(); returns at once if the application already quit.
-    thread_id Run();
+    void Run();
     // Ends Run(); the application object stays for its owner to delete.
     void Quit() override;
     // Asks each window to quit; true when all agreed (and quit).
     bool QuitRequested() override;
 
     status_t GetAppInfo(app_info* info) const;
-    const char* Signature() const;
-
     int32 CountWindows() const;
-    BWindow* WindowAt(int32 index) const;
 
 private:
     std::unique_ptr<ApplicationPrivate> d;

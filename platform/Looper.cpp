@@ -84,7 +84,3 @@ void BLooper::Quit() {
     }
     delete this;
 }
-
-bool BLooper::IsDispatching() const {
-    return queue_->dispatching;
-}

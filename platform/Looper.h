@@ -28,10 +28,6 @@ public:
     // Deletes the looper, or marks it to be deleted once the message being handled is done.
     virtual void Quit();
 
-protected:
-    // True while a message of this looper is being handled.
-    bool IsDispatching() const;
-
 private:
     std::shared_ptr<LooperQueue> queue_;
 };

@@ -12,16 +12,11 @@
 
 namespace {
 
-QKeySequence ShortcutSequence(char shortcut, uint32 modifiers) {
+QKeySequence ShortcutSequence(char shortcut) {
     if (shortcut == 0)
         return {};
     const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
-    QKeyCombination combination(Qt::ControlModifier, key);
-    if ((modifiers & B_SHIFT_KEY) != 0)
-        combination = QKeyCombination(combination.keyboardModifiers() | Qt::ShiftModifier, key);
-    if ((modifiers & B_OPTION_KEY) != 0)
-        combination = QKeyCombination(combination.keyboardModifiers() | Qt::AltModifier, key);
-    return QKeySequence(combination);
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, key));
 }
 
 // Alt alone (or Escape out of a menu) would hand the keyboard to the bar until another
@@ -38,31 +33,22 @@ public:
 
 } // namespace
 
-BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32 modifiers)
-    : label_(label != nullptr ? label : ""), message_(message), shortcut_(shortcut),
-      modifiers_(modifiers), action_(std::make_unique<QAction>(QString::fromUtf8(label_))) {
-    action_->setShortcut(ShortcutSequence(shortcut_, modifiers_));
-    QObject::connect(action_.get(), &QAction::triggered, [this] { Invoke(); });
+BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32)
+    : message_(message),
+      action_(std::make_unique<QAction>(QString::fromUtf8(label != nullptr ? label : ""))) {
+    action_->setShortcut(ShortcutSequence(shortcut));
+    QObject::connect(action_.get(), &QAction::triggered, [this] {
+        // To the window the item's menu bar belongs to.
+        BWindow* window = menu_ != nullptr ? menu_->Window() : nullptr;
+        if (window != nullptr && message_)
+            window->PostMessage(message_.get());
+    });
 }
 
 BMenuItem::~BMenuItem() = default;
 
-char BMenuItem::Shortcut(uint32* modifiers) const {
-    if (modifiers != nullptr)
-        *modifiers = modifiers_;
-    return shortcut_;
-}
-
-status_t BMenuItem::Invoke() {
-    BWindow* window = menu_ != nullptr ? menu_->Window() : nullptr;
-    if (window == nullptr || !message_)
-        return B_ERROR;
-    return window->PostMessage(message_.get());
-}
-
-BMenu::BMenu(const char* name, menu_layout layout)
-    : name_(name != nullptr ? name : ""), layout_(layout),
-      menu_(std::make_unique<QMenu>(QString::fromUtf8(name_))) {}
+BMenu::BMenu(const char* name, menu_layout)
+    : menu_(std::make_unique<QMenu>(QString::fromUtf8(name != nullptr ? name : ""))) {}
 
 BMenu::~BMenu() = default;
 
@@ -71,7 +57,7 @@ bool BMenu::AddItem(BMenuItem* item) {
         return false;
     item->menu_ = this;
     items_.emplace_back(item);
-    menu_->addAction(item->Action());
+    menu_->addAction(item->action_.get());
     return true;
 }
 
@@ -84,9 +70,8 @@ BWindow* BMenu::Window() const {
     return bar_ != nullptr ? bar_->Window() : nullptr;
 }
 
-BMenuBar::BMenuBar(BRect, const char* name, uint32, menu_layout, bool)
-    : name_(name != nullptr ? name : ""), style_(std::make_unique<NoAltNavigation>()),
-      bar_(std::make_unique<QMenuBar>()) {
+BMenuBar::BMenuBar(BRect, const char*, uint32, menu_layout, bool)
+    : style_(std::make_unique<NoAltNavigation>()), bar_(std::make_unique<QMenuBar>()) {
     // A desktop's global menu would take the bar out of the window and shift the view.
     bar_->setNativeMenuBar(false);
     bar_->setStyle(style_.get());
@@ -99,6 +84,6 @@ bool BMenuBar::AddItem(BMenu* menu) {
         return false;
     menu->bar_ = this;
     menus_.emplace_back(menu);
-    bar_->addMenu(menu->Widget());
+    bar_->addMenu(menu->menu_.get());
     return true;
 }

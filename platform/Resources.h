@@ -5,10 +5,8 @@
 
 #include "platform/Types.h"
 
-// Launch modes.
+// Launch modes: one running copy per user, or (any other mode) as many as are started.
 constexpr uint32 B_SINGLE_LAUNCH = 0x0;
-constexpr uint32 B_MULTIPLE_LAUNCH = 0x1;
-constexpr uint32 B_EXCLUSIVE_LAUNCH = 0x2;
 constexpr uint32 B_LAUNCH_MASK = 0x3;
 
 struct version_info {
@@ -16,7 +14,6 @@ struct version_info {
     uint32 middle;
     uint32 minor;
     const char* short_info;
-    const char* long_info;
 };
 
 struct AppResources {

@@ -65,13 +65,14 @@ QString OwnCacheFolder() {
     return folder;
 }
 
-} // namespace
-
+// A real folder (not a link) of this user's that nobody else may enter.
 bool IsPrivateFolder(const QString& folder) {
     struct stat info {};
     return lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
            info.st_uid == geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
+
+} // namespace
 
 std::unique_ptr<SingleLaunch> ClaimSingleLaunch(const QString& key, int patienceMs,
                                                 SingleLaunch::Outcome* outcome) {

@@ -53,9 +53,6 @@ private:
     QSet<QLocalSocket*> peers_; // open connections, never more than a handful
 };
 
-// A real folder (not a link) of this user's that nobody else may enter.
-bool IsPrivateFolder(const QString& folder);
-
 // Claims single launch in the session's runtime folder or, when that cannot be used, in a
 // folder of the player's own under the cache folder (made if missing). Null when neither can
 // be used: the program then runs on its own rather than trust a shared place.

@@ -3,10 +3,6 @@
 #include <cerrno>
 #include <ctime>
 
-#if defined(__linux__)
-#include <sys/prctl.h>
-#endif
-
 namespace {
 SnoozeHook gHook = nullptr;
 }
@@ -22,12 +18,6 @@ status_t snooze(bigtime_t microseconds) {
     }
     if (microseconds <= 0)
         return B_OK;
-#if defined(__linux__)
-    // The kernel may otherwise wake us up to 50 us late to batch wake-ups; a pause is part of
-    // the game's rhythm, and there are only two per clearing.
-    static const bool precise = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
-    (void)precise;
-#endif
     // Sleep to an absolute deadline so signals cannot stretch the pause.
     timespec deadline{};
     clock_gettime(CLOCK_MONOTONIC, &deadline);

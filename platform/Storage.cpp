@@ -25,17 +25,9 @@ status_t BPath::GetParent(BPath* parent) const {
     return parent->SetTo(fs::path(path_).parent_path().c_str());
 }
 
-BEntry::BEntry(const entry_ref* ref, bool traverse) {
-    if (ref == nullptr || ref->path.empty())
-        return;
-    std::error_code ec;
-    fs::path p(ref->path);
-    if (traverse) {
-        p = fs::canonical(p, ec);
-        if (ec)
-            return;
-    }
-    path_ = p.string();
+BEntry::BEntry(const entry_ref* ref) {
+    if (ref != nullptr)
+        path_ = ref->path;
 }
 
 status_t BEntry::GetPath(BPath* path) const {

@@ -11,11 +11,7 @@ struct entry_ref {
 
 class BPath {
 public:
-    BPath() = default;
-    explicit BPath(const char* path) { SetTo(path); }
-
     status_t SetTo(const char* path);
-    status_t InitCheck() const { return path_.empty() ? B_ERROR : B_OK; }
     // The folder holding this path; fails for the root and for an empty path.
     status_t GetParent(BPath* parent) const;
     const char* Path() const { return path_.empty() ? nullptr : path_.c_str(); }
@@ -26,10 +22,9 @@ private:
 
 class BEntry {
 public:
-    // With traverse false a link names itself, not what it points to.
-    BEntry(const entry_ref* ref, bool traverse = false);
+    // A link names itself, not what it points to.
+    explicit BEntry(const entry_ref* ref);
 
-    status_t InitCheck() const { return path_.empty() ? B_ERROR : B_OK; }
     status_t GetPath(BPath* path) const;
 
 private:

@@ -83,9 +83,18 @@ void ViewPrivate::UseFontSize(int pixelSize) {
     painterFontCurrent = false;
 }
 
+QImage& ViewPrivate::Pixels() {
+    if (pendingCount > 0) {
+        discCache.Stamp(buffer, pendingX, pendingY, pendingDiscs, pendingCount);
+        pendingCount = 0;
+    }
+    return buffer;
+}
+
 QPainter& ViewPrivate::TextPainter() {
+    QImage& pixels = Pixels();
     if (!textPainter) {
-        textPainter = std::make_unique<QPainter>(&buffer);
+        textPainter = std::make_unique<QPainter>(&pixels);
         textPainter->setRenderHint(QPainter::TextAntialiasing);
         textPainter->setRenderHint(QPainter::Antialiasing);
         painterFontCurrent = false;
@@ -109,17 +118,11 @@ QPainter& ViewPrivate::TextPainterForText() {
 }
 
 void ViewPrivate::AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color) {
-    if (pendingCount == kMaxPendingDiscs ||
-        (pendingCount > 0 && (cx != pendingX || cy != pendingY)))
-        StampPendingDiscs();
+    if (pendingCount == kMaxPendingDiscs || cx != pendingX || cy != pendingY)
+        Pixels();
     pendingX = cx;
     pendingY = cy;
     pendingDiscs[pendingCount++] = DiscLayer{mask, toRgb(color)};
-}
-
-void ViewPrivate::StampPendingDiscs() {
-    discCache.Stamp(buffer, pendingX, pendingY, pendingDiscs, pendingCount);
-    pendingCount = 0;
 }
 
 void ViewPrivate::MarkDirty(float left, float top, float right, float bottom) {
@@ -168,6 +171,7 @@ bool ViewPrivate::ShowDirty() {
         return false;
     const QRect changed(dirtyX0, dirtyY0, dirtyX1 - dirtyX0, dirtyY1 - dirtyY0);
     const QRect inWindow = changed.translated(widget->mapTo(top, QPoint(0, 0)));
+    const QImage& pixels = Pixels();
     const QRegion& region = RegionFor(inWindow);
     store->beginPaint(region);
     QPaintDevice* device = store->paintDevice();
@@ -183,14 +187,14 @@ bool ViewPrivate::ShowDirty() {
         const qsizetype rowBytes = static_cast<qsizetype>(changed.width()) * scale * 4;
         const qsizetype to = image->bytesPerLine();
         uchar* target = image->bits() + inWindow.top() * scale * to + inWindow.left() * scale * 4;
-        const uchar* source = buffer.constBits() + changed.top() * scale * buffer.bytesPerLine() +
+        const uchar* source = pixels.constBits() + changed.top() * scale * pixels.bytesPerLine() +
                               changed.left() * scale * 4;
         for (int row = 0; row < changed.height() * scale; ++row)
-            std::memcpy(target + row * to, source + row * buffer.bytesPerLine(),
+            std::memcpy(target + row * to, source + row * pixels.bytesPerLine(),
                         static_cast<size_t>(rowBytes));
     } else {
         QPainter painter(device);
-        painter.drawImage(inWindow, buffer,
+        painter.drawImage(inWindow, pixels,
                           QRect(changed.topLeft() * scale, changed.size() * scale));
     }
     store->endPaint();
@@ -213,26 +217,22 @@ QRect ViewPrivate::RepaintRect() const {
 }
 
 void ViewPrivate::FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color) {
-    FlushDiscs();
+    QImage& pixels = Pixels();
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
-    x1 = std::min(x1, buffer.width());
-    y1 = std::min(y1, buffer.height());
+    x1 = std::min(x1, pixels.width());
+    y1 = std::min(y1, pixels.height());
     if (x0 >= x1 || y0 >= y1)
         return;
     const uint32_t rgb = toRgb(color);
     for (int y = y0; y < y1; ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(buffer.scanLine(y));
+        auto* line = reinterpret_cast<uint32_t*>(pixels.scanLine(y));
         std::fill(line + x0, line + x1, rgb);
     }
 }
 
-BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-    : d(std::make_unique<ViewPrivate>()) {
-    d->owner = this;
+BView::BView(BRect frame, const char*, uint32, uint32 flags) : d(std::make_unique<ViewPrivate>()) {
     d->frame = frame;
-    d->name = name != nullptr ? name : "";
-    d->resizingMode = resizingMode;
     d->flags = flags;
     d->font = GameFont();
     d->UseFontSize(12);
@@ -253,12 +253,6 @@ void BView::SetHighColor(rgb_color color) {
 }
 rgb_color BView::HighColor() const {
     return d->high;
-}
-void BView::SetLowColor(rgb_color color) {
-    d->low = color;
-}
-rgb_color BView::LowColor() const {
-    return d->low;
 }
 
 void BView::FillRect(BRect r, pattern) {
@@ -291,7 +285,6 @@ void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
             return;
         }
     }
-    d->FlushDiscs();
     // Uncommon shapes: the ellipse inscribed in the inclusive bounding rectangle.
     QPainter& p = d->TextPainter();
     p.setPen(Qt::NoPen);
@@ -326,7 +319,6 @@ BPoint BView::PenLocation() const {
 void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')
         return;
-    d->FlushDiscs();
     QPainter& p = d->TextPainterForText();
     // View coordinates name pixel centres; Qt's name pixel corners.
     const QPointF baseline(d->pen.x + 0.5, d->pen.y + 0.5);
@@ -360,18 +352,11 @@ BRect BView::Bounds() const {
 BRect BView::Frame() const {
     return d->frame;
 }
-const char* BView::Name() const {
-    return d->name.c_str();
-}
 uint32 BView::Flags() const {
     return d->flags;
 }
-uint32 BView::ResizingMode() const {
-    return d->resizingMode;
-}
 
 void BView::Sync() {
-    d->FlushDiscs();
     // Inside a paint the buffer is shown when the paint ends.
     if (!d->widget->isVisible() || d->painting || !d->Dirty())
         return;
@@ -399,13 +384,8 @@ void BView::MakeFocus(bool focus) {
         d->widget->clearFocus();
 }
 
-bool BView::IsFocus() const {
-    return d->widget->hasFocus();
-}
-
 QImage BView::Snapshot() const {
-    d->FlushDiscs();
-    return d->buffer.copy();
+    return d->Pixels().copy();
 }
 int BView::BufferScale() const {
     return d->scale;

@@ -28,9 +28,9 @@ public:
     void SetHighColor(rgb_color color);
     void SetHighColor(uint8 r, uint8 g, uint8 b, uint8 a = 255) { SetHighColor({r, g, b, a}); }
     rgb_color HighColor() const;
-    void SetLowColor(rgb_color color);
-    void SetLowColor(uint8 r, uint8 g, uint8 b, uint8 a = 255) { SetLowColor({r, g, b, a}); }
-    rgb_color LowColor() const;
+    // Nothing in this kit draws in the low colour.
+    void SetLowColor(rgb_color) {}
+    void SetLowColor(uint8, uint8, uint8, uint8 = 255) {}
     void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
     void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
     void FillEllipse(BPoint center, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
@@ -43,9 +43,7 @@ public:
 
     BRect Bounds() const;
     BRect Frame() const;
-    const char* Name() const;
     uint32 Flags() const;
-    uint32 ResizingMode() const;
 
     // Shows everything drawn so far, now.
     void Sync();
@@ -54,7 +52,6 @@ public:
 
     BWindow* Window() const;
     void MakeFocus(bool focus = true);
-    bool IsFocus() const;
 
     // The back buffer as drawn, at its device-pixel ratio (a copy).
     QImage Snapshot() const;

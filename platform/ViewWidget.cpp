@@ -30,11 +30,10 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
         view_->Draw(view_->Bounds());
     }
     d.painting = false;
-    d.FlushDiscs();
     QPainter painter(this);
     if (d.scale != devicePixelRatioF())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(0, 0, d.width(), d.height()), d.buffer);
+    painter.drawImage(QRectF(0, 0, d.width(), d.height()), d.Pixels());
     if (event->rect().contains(rect()))
         d.ClearDirty();
 }

@@ -15,7 +15,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <string>
 
 class ViewWidget : public QWidget {
 public:
@@ -32,18 +31,14 @@ private:
 };
 
 struct ViewPrivate {
-    BView* owner = nullptr;
     BRect frame;
-    std::string name;
-    uint32 resizingMode = 0;
     uint32 flags = 0;
     BWindow* window = nullptr;
 
     rgb_color high = {0, 0, 0, 255};
-    rgb_color low = {255, 255, 255, 255};
     BPoint pen;
 
-    QImage buffer;
+    QImage buffer; // drawn and read through Pixels() only
     int scale = 1;
     QFont font;
     QFontMetricsF metrics{QFont()};
@@ -68,8 +63,8 @@ struct ViewPrivate {
     rgb_color painterPen = {0, 0, 0, 0};
     TextCache texts;
 
-    // Discs drawn around one centre are held back and stamped together when anything else
-    // touches the buffer, so a pixel covered by a later disc is painted once.
+    // Discs drawn around one centre are held back and stamped together when the pixels are
+    // next reached, so a pixel covered by a later disc is painted once.
     static constexpr int kMaxPendingDiscs = 8;
     DiscLayer pendingDiscs[kMaxPendingDiscs] = {};
     int pendingCount = 0;
@@ -108,11 +103,8 @@ struct ViewPrivate {
     QPainter& TextPainterForText();
     void FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color);
     void AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color);
-    void FlushDiscs() {
-        if (pendingCount > 0)
-            StampPendingDiscs();
-    }
-    void StampPendingDiscs();
+    // The back buffer with the held discs stamped in; nothing else reaches the pixels.
+    QImage& Pixels();
     void MarkDirty(float left, float top, float right, float bottom);
     bool Dirty() const { return dirtyX0 < dirtyX1 && dirtyY0 < dirtyY1; }
     void ClearDirty() { dirtyX0 = dirtyY0 = dirtyX1 = dirtyY1 = 0; }

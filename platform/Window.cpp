@@ -9,12 +9,6 @@
 
 #include <algorithm>
 
-#if defined(__linux__)
-#include <ctime>
-#include <sys/timerfd.h>
-#include <unistd.h>
-#endif
-
 int WindowPrivate::pulseHolds = 0;
 
 void WindowWidget::closeEvent(QCloseEvent* event) {
@@ -28,56 +22,7 @@ std::vector<BWindow*>& WindowPrivate::All() {
     return windows;
 }
 
-void WindowPrivate::StartPulses() {
-#if defined(__linux__)
-    if (pulseFd < 0) {
-        pulseFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-        if (pulseFd >= 0) {
-            pulseNotifier = std::make_unique<QSocketNotifier>(pulseFd, QSocketNotifier::Read);
-            QObject::connect(pulseNotifier.get(), &QSocketNotifier::activated, [this] {
-                // Pulses that fell due while the thread was busy arrive as one.
-                uint64_t expirations = 0;
-                if (read(pulseFd, &expirations, sizeof expirations) > 0 && expirations > 0)
-                    DeliverPulse();
-            });
-        }
-    }
-    if (pulseFd >= 0) {
-        constexpr bigtime_t kMicrosPerSecond = 1000000;
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const bigtime_t first =
-            static_cast<bigtime_t>(now.tv_sec) * kMicrosPerSecond + now.tv_nsec / 1000 + pulseRate;
-        itimerspec schedule{};
-        schedule.it_interval.tv_sec = static_cast<time_t>(pulseRate / kMicrosPerSecond);
-        schedule.it_interval.tv_nsec = static_cast<long>(pulseRate % kMicrosPerSecond) * 1000;
-        schedule.it_value.tv_sec = static_cast<time_t>(first / kMicrosPerSecond);
-        schedule.it_value.tv_nsec = static_cast<long>(first % kMicrosPerSecond) * 1000;
-        uint64_t stale = 0;
-        (void)!read(pulseFd, &stale, sizeof stale); // a pulse due under the old rate is dropped
-        if (timerfd_settime(pulseFd, TFD_TIMER_ABSTIME, &schedule, nullptr) == 0)
-            return;
-    }
-#endif
-    pulseTimer.start(std::max(1, static_cast<int>((pulseRate + 500) / 1000)));
-}
-
-void WindowPrivate::StopPulses() {
-#if defined(__linux__)
-    if (pulseFd >= 0) {
-        const itimerspec off{};
-        timerfd_settime(pulseFd, 0, &off, nullptr);
-        uint64_t stale = 0;
-        (void)!read(pulseFd, &stale, sizeof stale);
-    }
-#endif
-    pulseTimer.stop();
-}
-
 void WindowPrivate::DeliverPulse() {
-    // A timeout already queued when an alert came up must not reach the views either.
-    if (pulseHolds > 0)
-        return;
     for (BView* view : children) {
         if ((view->Flags() & B_PULSE_NEEDED) != 0)
             view->Pulse();
@@ -86,16 +31,16 @@ void WindowPrivate::DeliverPulse() {
 
 void WindowPrivate::RestartPulses() {
     if (pulseRate == 0 || pulseHolds > 0)
-        StopPulses();
+        pulseTimer.stop();
     else
-        StartPulses();
+        pulseTimer.start(std::max(1, static_cast<int>((pulseRate + 500) / 1000)));
 }
 
 void WindowPrivate::HoldPulses() {
     if (pulseHolds++ > 0)
         return;
     for (BWindow* window : All())
-        window->d->StopPulses();
+        window->d->pulseTimer.stop();
 }
 
 void WindowPrivate::ReleasePulses() {
@@ -107,12 +52,9 @@ void WindowPrivate::ReleasePulses() {
 
 BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint32)
     : d(std::make_unique<WindowPrivate>()) {
-    d->owner = this;
     d->frame = frame;
-    d->title = title != nullptr ? title : "";
-    d->flags = flags;
     d->widget = std::make_unique<WindowWidget>(this);
-    d->widget->setWindowTitle(QString::fromStdString(d->title));
+    d->widget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
     const int width = static_cast<int>(frame.Width()) + 1;
     const int height = static_cast<int>(frame.Height()) + 1;
     d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top), width,
@@ -129,12 +71,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
 BWindow::~BWindow() {
     auto& all = WindowPrivate::All();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    d->StopPulses();
-#if defined(__linux__)
-    d->pulseNotifier.reset();
-    if (d->pulseFd >= 0)
-        close(d->pulseFd);
-#endif
+    d->pulseTimer.stop();
     for (BView* view : d->children)
         delete view;
     d->children.clear();
@@ -176,12 +113,6 @@ BRect BWindow::Bounds() const {
 BRect BWindow::Frame() const {
     return d->frame;
 }
-const char* BWindow::Title() const {
-    return d->title.c_str();
-}
-uint32 BWindow::Flags() const {
-    return d->flags;
-}
 
 void BWindow::Show() {
     d->widget->show();
@@ -190,9 +121,6 @@ void BWindow::Show() {
 
 void BWindow::Hide() {
     d->widget->hide();
-}
-bool BWindow::IsHidden() const {
-    return !d->widget->isVisible();
 }
 
 void BWindow::Activate() {

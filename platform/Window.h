@@ -27,12 +27,9 @@ public:
     // The content area: left and top 0.
     BRect Bounds() const;
     BRect Frame() const;
-    const char* Title() const;
-    uint32 Flags() const;
 
     void Show();
     void Hide();
-    bool IsHidden() const;
     // Brings the window to the front and gives it the keyboard.
     void Activate();
 
@@ -45,9 +42,6 @@ public:
     void Quit() override;
 
     QWidget* Widget() const;
-
-protected:
-    WindowPrivate& Private() const { return *d; }
 
 private:
     friend struct WindowPrivate;

@@ -1,5 +1,7 @@
 #include "game/TumbleView.h"
 
+#include "game/Layout.h"
+
 #include <cstdio>
 
 namespace {
@@ -19,7 +21,7 @@ void TumbleView::Draw(BRect) {
         return;
     }
     SetHighColor(kTitleBackground);
-    FillRect(BRect(0, 0, kViewRight, kViewBottom));
+    FillRect(kViewBounds);
     SetHighColor(kTitleText);
     SetLowColor(kTitleBackground);
     MovePenTo(kTitlePen);

@@ -1,5 +1,7 @@
 #include "game/TumbleView.h"
 
+#include "game/Layout.h"
+
 #include <cstdio>
 
 namespace {
@@ -24,18 +26,9 @@ constexpr int kFrameOutlines = 10;
 constexpr uint8 kFrameRedGreenStep = 10;
 constexpr uint8 kFrameBlueStep = 15;
 
-constexpr BRect kScoreStrip(0, 380, 160, 400);
-constexpr BRect kFrameOutline(0, 0, 160, 380);
 constexpr float kScoreFontSize = 22;
 constexpr float kScoreBaseline = 398;
 
-constexpr BPoint GemCentre(int32 x, int32 y) {
-    return BPoint(static_cast<float>(x * 20 + 20), static_cast<float>(y * 20 - 21));
-}
-constexpr BRect CellRect(int32 x, int32 y) {
-    return BRect(static_cast<float>(x * 20 + 10), static_cast<float>(y * 20 - 30),
-                 static_cast<float>(x * 20 + 29), static_cast<float>(y * 20 - 11));
-}
 constexpr bool Hidden(int32 y) {
     return y < kFirstVisibleRow;
 }

@@ -87,7 +87,8 @@ Rgb PixelAt(const QImage& image, int x, int y) {
 }
 
 Rgb CellCentre(const QImage& image, int x, int y) {
-    return PixelAt(image, x * 20 + 20, y * 20 - 21);
+    const BPoint centre = GemCentre(x, y);
+    return PixelAt(image, static_cast<int>(centre.x), static_cast<int>(centre.y));
 }
 
 Rgb GemRing(Rgb base, int d) {
@@ -168,9 +169,8 @@ std::vector<bigtime_t> GameTest::pauses;
 std::function<void()> GameTest::onPause;
 
 GameTest::GameTest()
-    : window(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
-             B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
-      view(new TumbleView(BRect(0, 20, kViewRight, kViewBottom + 20))) {
+    : window(kWindowFrame, "Tumblegem", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
+      view(new TumbleView(kViewFrame)) {
     window.AddChild(view);
     pauses.clear();
     onPause = nullptr;

@@ -2,6 +2,7 @@
 //   '.' empty   '1'..'7' gems   'M' magic gem   (an eighth character fills the scratch column)
 #pragma once
 
+#include "game/Layout.h"
 #include "game/TumbleView.h"
 #include "platform/Window.h"
 #include "tests/ScratchDir.h"

@@ -129,7 +129,7 @@ void DrawScene(TumbleView& view, bool flushEachStep) {
             (void)view.Snapshot();
     };
     view.SetHighColor(255, 255, 255);
-    view.FillRect(BRect(0, 0, 160, 400));
+    view.FillRect(kViewBounds);
     step();
     view.SetOurColor(1);
     view.DrawGem(2, 5);
@@ -163,8 +163,8 @@ void DrawScene(TumbleView& view, bool flushEachStep) {
 }
 
 TEST(DiscStack, ViewPicturesDoNotDependOnWhenDiscsAreStamped) {
-    TumbleView held(BRect(0, 20, 160, 420));
-    TumbleView eager(BRect(0, 20, 160, 420));
+    TumbleView held(kViewFrame);
+    TumbleView eager(kViewFrame);
     DrawScene(held, false);
     DrawScene(eager, true);
     EXPECT_EQ(held.Snapshot(), eager.Snapshot());

@@ -1,5 +1,6 @@
 // What a key press is worth to a view, and that it gets there through the widget.
 #include "platform/KeyBytes.h"
+#include "game/Layout.h"
 #include "platform/View.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ TEST(KeyBytes, MapsKeysToTheirBytes) {
 
 class KeyRecorder : public BView {
 public:
-    KeyRecorder() : BView(BRect(0, 0, 160, 400), "keys", B_FOLLOW_ALL_SIDES, B_WILL_DRAW) {}
+    KeyRecorder() : BView(kViewBounds, "keys", B_FOLLOW_ALL_SIDES, B_WILL_DRAW) {}
     void KeyDown(const char* bytes, int32 numBytes) override {
         received.emplace_back(bytes, static_cast<size_t>(numBytes));
     }

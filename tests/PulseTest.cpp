@@ -1,4 +1,5 @@
 // The window's pulse: it reaches the view while a rate is set and stops when the rate is 0.
+#include "game/Layout.h"
 #include "platform/View.h"
 #include "platform/Window.h"
 
@@ -11,7 +12,7 @@ namespace {
 class CountingView : public BView {
 public:
     explicit CountingView(uint32 flags = B_PULSE_NEEDED)
-        : BView(BRect(0, 20, 160, 420), "Counting", B_FOLLOW_ALL_SIDES, flags) {}
+        : BView(kViewFrame, "Counting", B_FOLLOW_ALL_SIDES, flags) {}
     void Pulse() override { ++pulses; }
     int pulses = 0;
 };
@@ -27,7 +28,7 @@ void RunFor(const CountingView& view, int count, int limitMs) {
 constexpr bigtime_t kFastRate = 5000;
 
 TEST(Pulse, ArrivesWhileARateIsSetAndStopsAtZero) {
-    BWindow window(BRect(100, 100, 260, 520), "Pulse", B_TITLED_WINDOW, B_NOT_RESIZABLE);
+    BWindow window(kWindowFrame, "Pulse", B_TITLED_WINDOW, B_NOT_RESIZABLE);
     auto* view = new CountingView;
     window.AddChild(view);
     window.SetPulseRate(kFastRate);
@@ -47,7 +48,7 @@ TEST(Pulse, ArrivesWhileARateIsSetAndStopsAtZero) {
 }
 
 TEST(Pulse, ViewsWithoutThePulseFlagGetNone) {
-    BWindow window(BRect(100, 100, 260, 520), "Pulse", B_TITLED_WINDOW, B_NOT_RESIZABLE);
+    BWindow window(kWindowFrame, "Pulse", B_TITLED_WINDOW, B_NOT_RESIZABLE);
     auto* ticking = new CountingView;
     auto* quiet = new CountingView(B_WILL_DRAW);
     window.AddChild(ticking);

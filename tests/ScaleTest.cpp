@@ -27,12 +27,14 @@ protected:
         ASSERT_EQ(view.BufferScale(), kScale) << "run with QT_SCALE_FACTOR=2";
         FillView(view, kMarker);
     }
-    TumbleView view{BRect(0, 20, 160, 420)};
+    TumbleView view{kViewFrame};
 };
 
 // Fill edges and gem bands fall on device pixels, in pure colours.
 TEST_F(DoubleDensity, FillsAndGemBandsAreCrispOnEveryDevicePixel) {
-    constexpr int x = 3, y = 10, cx = x * 20 + 20, cy = y * 20 - 21;
+    constexpr int x = 3, y = 10;
+    constexpr int cx = static_cast<int>(GemCentre(x, y).x),
+                  cy = static_cast<int>(GemCentre(x, y).y);
     view.SetHighColor(255, 255, 255);
     view.FillRect(BRect(10, 30, 29, 49));
     view.SetOurColor(1);
@@ -68,7 +70,7 @@ TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCentre) {
     view.Redraw();
     const QImage img = view.Snapshot();
     int left = img.width(), right = -1, bottom = -1;
-    for (int y = 380 * kScale; y < img.height(); ++y) {
+    for (int y = static_cast<int>(kScoreStrip.top) * kScale; y < img.height(); ++y) {
         for (int x = 0; x < img.width(); ++x) {
             if (DevicePixel(img, x, y) != kWhite) {
                 left = std::min(left, x);

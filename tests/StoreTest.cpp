@@ -1,5 +1,6 @@
 // "Scores.data": what loads from whatever a player, a crash or a full disk left there, what a
 // better round leaves in it, and that a save which cannot complete leaves the old file whole.
+#include "game/Layout.h"
 #include "game/TumbleView.h"
 #include "store/ScoreFile.h"
 #include "store/ScorePlace.h"
@@ -20,8 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-const BRect kFrame(0, 20, 160, 420);
 
 void EndRoundWith(TumbleView& view, int32 score) {
     view.gameState = kRunning;
@@ -104,7 +103,7 @@ TEST(ScoreFile, LoadsTheDocumentedValueAndTakesABetterScore) {
         ScratchDir dir;
         c.make(dir);
         {
-            TumbleView view(kFrame);
+            TumbleView view(kViewFrame);
             EXPECT_EQ(view.highScore, c.loaded);
             EndRoundWith(view, c.later);
             EXPECT_EQ(view.highScore, std::max(c.loaded, c.later));
@@ -113,7 +112,7 @@ TEST(ScoreFile, LoadsTheDocumentedValueAndTakesABetterScore) {
         EXPECT_EQ(dir.Read(kScoreFileName), c.after);
         const std::string listing = dir.Listing();
         EXPECT_TRUE(listing == kScoreFileName || listing == "Scores.data target") << listing;
-        EXPECT_EQ(TumbleView(kFrame).highScore, std::max(c.loaded, c.later));
+        EXPECT_EQ(TumbleView(kViewFrame).highScore, std::max(c.loaded, c.later));
         EXPECT_EQ(dir.Read("target"), listing == kScoreFileName ? "" : "60");
     }
 }
@@ -171,7 +170,7 @@ TEST(ScoreFile, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
         ScratchDir dir;
         dir.Write(kScoreFileName, "100\n");
         c.make(dir);
-        TumbleView view(kFrame);
+        TumbleView view(kViewFrame);
         const pid_t pid = fork();
         if (pid == 0) {
             if (!c.inChild())
@@ -208,7 +207,7 @@ TEST(ScoreFile, SaveCarriesOnlyReadAndWriteBits) {
             fs::create_symlink(dir / existing, dir / kScoreFileName);
         const mode_t was = umask(c.umask);
         {
-            TumbleView view(kFrame);
+            TumbleView view(kViewFrame);
             EndRoundWith(view, 9);
         }
         umask(was);

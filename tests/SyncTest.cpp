@@ -28,9 +28,9 @@ Rgb OnScreen(const TumbleView& view, int x, int y) {
 class SyncTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<BWindow>(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
+        window = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
                                            B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
-        view = new TumbleView(BRect(0, 20, 160, 420));
+        view = new TumbleView(kViewFrame);
         window->AddChild(view);
         window->Show();
         for (int i = 0; i < 20; ++i)
@@ -55,10 +55,10 @@ void Place(TumbleView& view, int column, int bottomRow) {
 }
 
 int CentreX(int column) {
-    return column * 20 + 20;
+    return static_cast<int>(GemCentre(column, 0).x);
 }
 int CentreY(int row) {
-    return row * 20 - 21;
+    return static_cast<int>(GemCentre(0, row).y);
 }
 
 TEST_F(SyncTest, DrawnPieceIsOnScreenWhenDrawPieceReturns) {

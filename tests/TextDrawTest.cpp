@@ -34,9 +34,9 @@ const Line kLines[] = {
 };
 
 TEST(TextDraw, KeptLinesLookLikeDirectlyDrawnText) {
-    TumbleView view(BRect(0, 20, 160, 420));
+    TumbleView view(kViewFrame);
     view.SetHighColor(255, 255, 255);
-    view.FillRect(BRect(0, 0, 160, 400));
+    view.FillRect(kViewBounds);
     QImage expected = view.Snapshot();
     {
         QPainter p(&expected);
@@ -52,7 +52,7 @@ TEST(TextDraw, KeptLinesLookLikeDirectlyDrawnText) {
     // Twice over white: laid out on the first round, taken from the cache on the second.
     for (int round = 0; round < 2; ++round) {
         view.SetHighColor(255, 255, 255);
-        view.FillRect(BRect(0, 0, 160, 400));
+        view.FillRect(kViewBounds);
         view.SetHighColor(20, 20, 20);
         for (const Line& line : kLines) {
             view.SetFontSize(static_cast<float>(line.size));
@@ -64,7 +64,7 @@ TEST(TextDraw, KeptLinesLookLikeDirectlyDrawnText) {
 }
 
 TEST(TextDraw, WidthAndPenAdvanceAreTheFontsMeasure) {
-    TumbleView view(BRect(0, 20, 160, 420));
+    TumbleView view(kViewFrame);
     for (const Line& line : kLines) {
         const QFontMetricsF metrics(GameFont(line.size));
         const float width =

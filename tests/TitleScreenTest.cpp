@@ -38,9 +38,9 @@ protected:
         ASSERT_TRUE(folder.isValid());
         previous = QDir::currentPath();
         QDir::setCurrent(folder.path());
-        window = std::make_unique<BWindow>(BRect(100, 100, 260, 520), "Tumblegem", B_TITLED_WINDOW,
-                                           B_NOT_RESIZABLE);
-        view = new CountingTumbleView(BRect(0, 20, 160, 420));
+        window =
+            std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW, B_NOT_RESIZABLE);
+        view = new CountingTumbleView(kViewFrame);
         window->AddChild(view);
         Uncover();
     }
@@ -56,7 +56,7 @@ protected:
     }
     void Scribble() {
         view->SetHighColor(kScribble);
-        view->FillRect(BRect(0, 0, 160, 400));
+        view->FillRect(kViewBounds);
     }
 
     QTemporaryDir folder;
@@ -68,9 +68,9 @@ protected:
 // The band around the baseline shows the text in 14-pixel dark ink centred on x 80, pixel for
 // pixel as drawn on its own; and its ink is centred there.
 void ExpectLine(const QImage& image, const char* text, float baseline) {
-    BView alone(BRect(0, 0, 160, 400), "expected", 0, B_WILL_DRAW);
+    BView alone(kViewBounds, "expected", 0, B_WILL_DRAW);
     alone.SetHighColor(220, 220, 255);
-    alone.FillRect(BRect(0, 0, 160, 400));
+    alone.FillRect(kViewBounds);
     alone.SetHighColor(20, 20, 20);
     alone.SetLowColor(220, 220, 255);
     alone.SetFontSize(14);

@@ -11,14 +11,10 @@ namespace {
 constexpr rgb_color kMarker = {1, 99, 7, 255};
 constexpr rgb_color kInk = {200, 30, 60, 255};
 
-constexpr BRect CellRect(int x, int y) {
-    return BRect(x * 20 + 10, y * 20 - 30, x * 20 + 29, y * 20 - 11);
-}
-
 // Expects the axis pixels at distance d (0 to 10) from the cell's centre to be ring(d), and
 // the marker at 10.
 template <typename F> void ExpectRings(const QImage& img, int x, int y, F ring) {
-    const int cx = x * 20 + 20, cy = y * 20 - 21;
+    const int cx = static_cast<int>(GemCentre(x, y).x), cy = static_cast<int>(GemCentre(x, y).y);
     for (int d = 0; d <= 10; ++d) {
         const Rgb expected = d == 10 ? ToRgb(kMarker) : ring(d);
         for (const Rgb p : {PixelAt(img, cx + d, cy), PixelAt(img, cx - d, cy),
@@ -39,7 +35,7 @@ protected:
     void SetUp() override { FillView(view, kMarker); }
     QImage Shot() const { return view.Snapshot(); }
 
-    TumbleView view{BRect(0, 20, 160, 420)};
+    TumbleView view{kViewFrame};
 };
 
 TEST_F(Drawing, FillRectIncludesBothEdgesAndStrokeRectOnlyTheEdges) {
@@ -159,9 +155,9 @@ TEST_F(Drawing, PieceIsDrawnAndErasedAtItsVisibleCells) {
     PlacePiece(view, 3, 2, "123");
     view.drawOn = 1;
     view.DrawPiece();
-    const Box ink = InkBox(Shot(), BRect(0, 0, 160, 400), ToRgb(kMarker));
-    EXPECT_EQ(ink.top, 2 * 20 - 21 - 9);
-    EXPECT_EQ(ink.bottom, 2 * 20 - 21 + 9);
+    const Box ink = InkBox(Shot(), kViewBounds, ToRgb(kMarker));
+    EXPECT_EQ(ink.top, GemCentre(3, 2).y - 9);
+    EXPECT_EQ(ink.bottom, GemCentre(3, 2).y + 9);
     view.drawOn = 0;
     view.DrawPiece();
     EXPECT_TRUE(FilledExactly(Shot(), CellRect(3, 2), kWhite));
@@ -208,7 +204,7 @@ TEST_F(Drawing, ScoreIsCentredOnTheBaseline) {
     for (int i : {0, 1}) {
         view.score = i == 0 ? 7 : 77777;
         view.Redraw();
-        ink[i] = InkBox(Shot(), BRect(0, 380, 160, 400), kWhite);
+        ink[i] = InkBox(Shot(), kScoreStrip, kWhite);
         EXPECT_EQ(ink[i].bottom, 398);
         EXPECT_NEAR((ink[i].left + ink[i].right) / 2.0, 80, 3);
     }
