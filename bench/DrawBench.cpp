@@ -87,11 +87,11 @@ BENCHMARK(BM_TitleDraw);
 
 // The well as a plain painter draws it: one QPainter and one anti-aliased ellipse per circle.
 // This is the cost the kit's cached disc masks avoid.
-void PaintDisc(QImage& image, int cx, int cy, int radius, QColor colour) {
+void PaintDisc(QImage& image, int cx, int cy, int radius, QColor color) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(colour);
+    p.setBrush(color);
     p.drawEllipse(QRectF(cx - radius, cy - radius, 2 * radius + 1, 2 * radius + 1));
 }
 
@@ -109,8 +109,8 @@ void BM_RedrawPainterPerCircle(benchmark::State& state) {
     for (auto _ : state) {
         for (int x = 0; x < kWellColumns; ++x) {
             for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
-                const int cx = static_cast<int>(GemCentre(x, y).x);
-                const int cy = static_cast<int>(GemCentre(x, y).y);
+                const int cx = static_cast<int>(GemCenter(x, y).x);
+                const int cy = static_cast<int>(GemCenter(x, y).y);
                 const uint8 v = view.board[x][y];
                 if (v == MAGIC) {
                     for (int ring = 0; ring < 3; ++ring)

@@ -36,9 +36,9 @@ void FillWithGems(TumbleView& view) {
 }
 
 int32 DenseNoRunValue(int32 x, int32 y) {
-    // Neighbours differ by 1, 2, 3 or 4 modulo 7 in the four directions: never equal.
-    constexpr int32 kColours = 7;
-    return (x + 3 * y) % kColours + 1;
+    // Neighbors differ by 1, 2, 3 or 4 modulo 7 in the four directions: never equal.
+    constexpr int32 kColors = 7;
+    return (x + 3 * y) % kColors + 1;
 }
 
 void FillDenseNoRun(TumbleView& view, int32 topRow) {
@@ -73,11 +73,11 @@ void FillWithGaps(TumbleView& view) {
 
 void PlacePiece(TumbleView& view, int32 column, int32 bottomRow, uint8 top, uint8 middle,
                 uint8 bottom) {
-    const uint8 colours[kPieceGems] = {top, middle, bottom};
+    const uint8 colors[kPieceGems] = {top, middle, bottom};
     for (int32 gem = 0; gem < kPieceGems; ++gem) {
         view.piecePos[2 * gem] = static_cast<int8>(column);
         view.piecePos[2 * gem + 1] = static_cast<int8>(bottomRow - 2 + gem);
-        view.pieceColor[gem] = colours[gem];
+        view.pieceColor[gem] = colors[gem];
     }
 }
 

@@ -26,7 +26,7 @@ using Board = uint8[kBoardColumns][kWellRows];
 
 // Every cell of the well holds a gem or a magic gem.
 void FillWithGems(TumbleView& view);
-// Gems up to row topRow with no two neighbours alike in any direction, so nothing matches.
+// Gems up to row topRow with no two neighbors alike in any direction, so nothing matches.
 void FillDenseNoRun(TumbleView& view, int32 topRow);
 int32 DenseNoRunValue(int32 x, int32 y);
 // A landing of the piece at column 0 that clears three times, one run per step.

@@ -240,9 +240,9 @@ public:
                 if (burstStart < 0)
                     burstStart = e.t;
                 lastDamage = e.t;
-                const BPoint centre = GemCentre(destX, destY);
-                const int cx = static_cast<int>(centre.x) * scale_,
-                          cy = viewTop_ + static_cast<int>(centre.y) * scale_;
+                const BPoint center = GemCenter(destX, destY);
+                const int cx = static_cast<int>(center.x) * scale_,
+                          cy = viewTop_ + static_cast<int>(center.y) * scale_;
                 if (waiting && e.area.Contains(cx, cy) && PixelAt(cx, cy) != kEmptyCell) {
                     keys_.push_back(e.t - pressedAt);
                     waiting = false;
@@ -380,9 +380,9 @@ private:
         }
         for (int x = 0; x < kColumns; ++x) {
             for (int y = kFirstRow; y < kRows; ++y) {
-                const BPoint centre = GemCentre(x, y);
-                const unsigned long pixel = XGetPixel(image, static_cast<int>(centre.x) * s,
-                                                      static_cast<int>(centre.y) * s);
+                const BPoint center = GemCenter(x, y);
+                const unsigned long pixel = XGetPixel(image, static_cast<int>(center.x) * s,
+                                                      static_cast<int>(center.y) * s);
                 g[x][y] = (pixel & 0xffffff) != kEmptyCell;
             }
         }

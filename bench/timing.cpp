@@ -92,7 +92,7 @@ public:
         if (chains) {
             SetChainLanding(*this);
         } else if (piecePos[5] == kPieceGems - 1) {
-            // Colours that never match stack up without clearing, so nothing but the pulse
+            // Colors that never match stack up without clearing, so nothing but the pulse
             // takes time.
             pieceColor[0] = 1;
             pieceColor[1] = 2;

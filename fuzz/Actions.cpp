@@ -219,7 +219,7 @@ bool GameSession::CheckRest() {
             if (v.board[x][y0 + gem] != kEmpty)
                 return Fail("the falling piece overlaps a gem of the well");
             if (v.pieceColor[gem] < 1 || v.pieceColor[gem] > MAGIC)
-                return Fail("a gem of the piece has no colour");
+                return Fail("a gem of the piece has no color");
         }
     }
     if (v.score < roundFloor_)

@@ -6,7 +6,7 @@
 enum GameState : int32 { kIdle = 0, kRunning = 1, kPaused = 2 };
 
 constexpr int32 kWellColumns = 7;
-constexpr int32 kBoardColumns = 8; // column 7 only holds the colour scratch cell
+constexpr int32 kBoardColumns = 8; // column 7 only holds the color scratch cell
 constexpr int32 kWellRows = 20;
 constexpr int32 kFirstVisibleRow = 2;
 constexpr int32 kLastRow = kWellRows - 1;
@@ -15,7 +15,7 @@ constexpr int32 kLastFallRow = 18; // a piece falls while its bottom gem is at o
 constexpr uint8 kEmpty = 0;
 constexpr uint8 MAGIC = 8;
 constexpr uint8 MARKED = 9;
-constexpr int32 kGemValues = 8; // 1..7 colours and MAGIC
+constexpr int32 kGemValues = 8; // 1..7 colors and MAGIC
 constexpr int32 kMinRun = 3;
 constexpr double kScoreExponent = 2.0;
 constexpr int32 kShiftPasses = 3;

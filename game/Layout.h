@@ -22,7 +22,7 @@ constexpr BRect CellRect(int32 x, int32 y) {
     return BRect(static_cast<float>(x * kCellSize + 10), static_cast<float>(y * kCellSize - 30),
                  static_cast<float>(x * kCellSize + 29), static_cast<float>(y * kCellSize - 11));
 }
-// A cell has no middle pixel: a gem is centred on the upper right one of the middle four.
-constexpr BPoint GemCentre(int32 x, int32 y) {
+// A cell has no middle pixel: a gem is centered on the upper right one of the middle four.
+constexpr BPoint GemCenter(int32 x, int32 y) {
     return BPoint(static_cast<float>(x * kCellSize + 20), static_cast<float>(y * kCellSize - 21));
 }

@@ -63,5 +63,5 @@ private:
     bool SearchRuns();
     void ClearMarked();
     void DrawCell(int32 x, int32 y);
-    void DrawCentred(float baseline);
+    void DrawCentered(float baseline);
 };

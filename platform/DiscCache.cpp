@@ -95,9 +95,9 @@ void DiscStackCache::Compose(Slot& slot, const DiscLayer* layers, int count, uin
             // what lay under the stack.
             uint32_t* line = &slot.pixels[static_cast<size_t>(j) * n];
             const uint8_t* cov = m.coverage(mj);
-            const uint32_t colour = 0xff000000u | layers[i].rgb;
+            const uint32_t color = 0xff000000u | layers[i].rgb;
             for (int x = row.begin; x < row.end; ++x)
-                line[inset + x] = BlendPixel(line[inset + x], colour, cov[x]);
+                line[inset + x] = BlendPixel(line[inset + x], color, cov[x]);
         }
         if (spans.fixed >= spans.fixedEnd)
             spans.fixed = spans.fixedEnd = covered;
@@ -170,7 +170,7 @@ void DiscStackCache::Stamp(QImage& image, int cx, int cy, const DiscLayer* layer
             uint32_t& pixel = imageRow[x0 + edge.x];
             uint32_t v = pixel;
             for (uint32_t k = edge.firstTint; k < edge.firstTint + edge.tintCount; ++k)
-                v = BlendPixel(v, tints[k].colour, tints[k].coverage);
+                v = BlendPixel(v, tints[k].color, tints[k].coverage);
             pixel = v;
         }
     }

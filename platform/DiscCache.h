@@ -1,5 +1,5 @@
 // Stacks of concentric discs, composed once and then copied: a gem is seven nested discs of
-// fixed colours, and the well shows the same few gems again and again.
+// fixed colors, and the well shows the same few gems again and again.
 #pragma once
 
 #include "platform/DiscMask.h"
@@ -15,7 +15,7 @@ public:
     // stamping allocates nothing later.
     void Prepare(int scale);
 
-    // Paints the layers, in order, centred on the view pixel (cx, cy); the same pixels as
+    // Paints the layers, in order, centered on the view pixel (cx, cy); the same pixels as
     // StampDiscs.
     void Stamp(QImage& image, int cx, int cy, const DiscLayer* layers, int count);
 
@@ -25,7 +25,7 @@ public:
 
 private:
     struct Tint {
-        uint32_t colour;
+        uint32_t color;
         uint32_t coverage;
     };
     // A pixel outside the fixed spans: the layers that blend into it are
@@ -49,7 +49,7 @@ private:
         int radius = 0;
         int size = 0;
         std::vector<RowSpans> rows;
-        std::vector<uint32_t> pixels; // size*size; the fixed spans hold final colours
+        std::vector<uint32_t> pixels; // size*size; the fixed spans hold final colors
         std::vector<Edge> edges;
         std::vector<Tint> tints;
     };

@@ -18,16 +18,16 @@ constexpr int kMaxLayers = 16;
 
 // Paints the part [from, to) of one mask row; x0 is the image column of mask column 0.
 inline void paintRow(uint32_t* line, const uint8_t* cov, const DiscMask::Row& row, int x0, int from,
-                     int to, uint32_t colour) {
+                     int to, uint32_t color) {
     if (from >= to)
         return;
     const int fullFrom = std::clamp(x0 + row.fullBegin, from, to);
     const int fullTo = std::clamp(x0 + row.fullEnd, fullFrom, to);
     for (int x = from; x < fullFrom; ++x)
-        line[x] = BlendPixel(line[x], colour, cov[x - x0]);
-    std::fill(line + fullFrom, line + fullTo, colour);
+        line[x] = BlendPixel(line[x], color, cov[x - x0]);
+    std::fill(line + fullFrom, line + fullTo, color);
     for (int x = fullTo; x < to; ++x)
-        line[x] = BlendPixel(line[x], colour, cov[x - x0]);
+        line[x] = BlendPixel(line[x], color, cov[x - x0]);
 }
 
 } // namespace
@@ -35,7 +35,7 @@ inline void paintRow(uint32_t* line, const uint8_t* cov, const DiscMask::Row& ro
 DiscMask::DiscMask(int radius, int scale)
     : radius_(radius), scale_(scale), size_((2 * radius + 1) * scale),
       coverage_(static_cast<size_t>(size_) * size_), rows_(size_) {
-    const double centre = size_ / 2.0;
+    const double center = size_ / 2.0;
     const double r = (radius + 0.5) * scale;
     const double r2 = r * r;
     for (int j = 0; j < size_; ++j) {
@@ -47,9 +47,9 @@ DiscMask::DiscMask(int radius, int scale)
         for (int i = 0; i < size_; ++i) {
             int inside = 0;
             for (int sy = 0; sy < kSamples; ++sy) {
-                const double y = j + (sy + 0.5) / kSamples - centre;
+                const double y = j + (sy + 0.5) / kSamples - center;
                 for (int sx = 0; sx < kSamples; ++sx) {
-                    const double x = i + (sx + 0.5) / kSamples - centre;
+                    const double x = i + (sx + 0.5) / kSamples - center;
                     if (x * x + y * y <= r2)
                         ++inside;
                 }
@@ -95,7 +95,7 @@ void StampDiscs(QImage& image, int cx, int cy, const DiscLayer* layers, int coun
     top = std::max(top, 0);
     bottom = std::min(bottom, height);
 
-    // Per row: what the later layers cover fully. The discs share a centre, so their full
+    // Per row: what the later layers cover fully. The discs share a center, so their full
     // spans on a row are nested and their union is one span.
     int clipFrom[kMaxLayers];
     int clipTo[kMaxLayers];
@@ -131,13 +131,13 @@ void StampDiscs(QImage& image, int cx, int cy, const DiscLayer* layers, int coun
             if (begin >= end)
                 continue;
             const uint8_t* cov = m.coverage(j);
-            const uint32_t colour = 0xff000000u | layers[i].rgb;
+            const uint32_t color = 0xff000000u | layers[i].rgb;
             if (clipFrom[i] >= clipTo[i]) {
-                paintRow(line, cov, row, x0[i], begin, end, colour);
+                paintRow(line, cov, row, x0[i], begin, end, color);
                 continue;
             }
-            paintRow(line, cov, row, x0[i], begin, std::min(end, clipFrom[i]), colour);
-            paintRow(line, cov, row, x0[i], std::max(begin, clipTo[i]), end, colour);
+            paintRow(line, cov, row, x0[i], begin, std::min(end, clipFrom[i]), color);
+            paintRow(line, cov, row, x0[i], std::max(begin, clipTo[i]), end, color);
         }
     }
 }

@@ -1,5 +1,5 @@
 // Anti-aliased coverage of a filled circle, rasterised once per radius and buffer scale,
-// then stamped in any colour. Circles are what the well is made of, so they must be cheap.
+// then stamped in any color. Circles are what the well is made of, so they must be cheap.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,7 @@ class QImage;
 
 class DiscMask {
 public:
-    // A disc of radius r around a pixel centre covers the circle inscribed in the
+    // A disc of radius r around a pixel center covers the circle inscribed in the
     // (2r+1)-pixel square around that pixel.
     DiscMask(int radius, int scale);
 
@@ -35,13 +35,13 @@ private:
     std::vector<Row> rows_;
 };
 
-// One disc of a stack drawn around a common centre.
+// One disc of a stack drawn around a common center.
 struct DiscLayer {
     const DiscMask* mask;
     uint32_t rgb;
 };
 
-// Paints the discs, in order, centred on the view pixel (cx, cy) of an RGB32 image at the
+// Paints the discs, in order, centered on the view pixel (cx, cy) of an RGB32 image at the
 // masks' scale (all layers share it). The result is exactly that of painting them one after
 // another, but a pixel that a later disc covers fully is not painted by the earlier ones: a
 // gem's seven nested discs cost little more than its outer one.

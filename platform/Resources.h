@@ -27,6 +27,6 @@ struct AppResources {
 };
 
 // Keeps the pointer; the record must live as long as the program. Returns true, so that
-// a namespace-scope initialiser can call it.
+// a namespace-scope initializer can call it.
 bool RegisterAppResources(const AppResources* resources);
 const AppResources* RegisteredAppResources();

@@ -207,7 +207,7 @@ QRect ViewPrivate::RepaintRect() const {
     if (widget->devicePixelRatioF() == scale)
         return changed;
     // Shown smoothed at a fractional ratio, a changed view pixel also tints the device pixels
-    // it shares with its neighbours, and Qt rounds the edges of a partial update to whole
+    // it shares with its neighbors, and Qt rounds the edges of a partial update to whole
     // device pixels: a margin of two rows covers both at any ratio above one. Whole rows,
     // because Qt's smoothing steps along a row from where the painted span starts, and a span
     // that starts elsewhere than a full repaint's comes out a shade different.
@@ -320,7 +320,7 @@ void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')
         return;
     QPainter& p = d->TextPainterForText();
-    // View coordinates name pixel centres; Qt's name pixel corners.
+    // View coordinates name pixel centers; Qt's name pixel corners.
     const QPointF baseline(d->pen.x + 0.5, d->pen.y + 0.5);
     float advance = 0;
     if (const TextCache::Line* line = d->texts.Find(text, d->font, d->metrics, d->scale)) {

@@ -24,11 +24,11 @@ public:
     virtual void Pulse() {}
     virtual void KeyDown(const char* /*bytes*/, int32 /*numBytes*/) {}
 
-    // Drawing. Integer coordinates name pixel centres; rectangles include both edges.
+    // Drawing. Integer coordinates name pixel centers; rectangles include both edges.
     void SetHighColor(rgb_color color);
     void SetHighColor(uint8 r, uint8 g, uint8 b, uint8 a = 255) { SetHighColor({r, g, b, a}); }
     rgb_color HighColor() const;
-    // Nothing in this kit draws in the low colour.
+    // Nothing in this kit draws in the low color.
     void SetLowColor(rgb_color) {}
     void SetLowColor(uint8, uint8, uint8, uint8 = 255) {}
     void FillRect(BRect rect, pattern p = B_SOLID_HIGH);

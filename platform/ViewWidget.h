@@ -63,7 +63,7 @@ struct ViewPrivate {
     rgb_color painterPen = {0, 0, 0, 0};
     TextCache texts;
 
-    // Discs drawn around one centre are held back and stamped together when the pixels are
+    // Discs drawn around one center are held back and stamped together when the pixels are
     // next reached, so a pixel covered by a later disc is painted once.
     static constexpr int kMaxPendingDiscs = 8;
     DiscLayer pendingDiscs[kMaxPendingDiscs] = {};
@@ -99,7 +99,7 @@ struct ViewPrivate {
     void AllocateBuffer(int newScale);
     const QString& ToQString(const char* text) const;
     QPainter& TextPainter();
-    // The painter ready to draw text in the current font and high colour.
+    // The painter ready to draw text in the current font and high color.
     QPainter& TextPainterForText();
     void FillDeviceRect(int x0, int y0, int x1, int y1, rgb_color color);
     void AddDisc(int cx, int cy, const DiscMask* mask, rgb_color color);

@@ -29,7 +29,7 @@ void TumbleView::Draw(BRect) {
     DrawString("Tumblegem");
     SetFontSize(kScoresFontSize);
     snprintf(textBuf, sizeof textBuf, "High score: %ld", static_cast<long>(highScore));
-    DrawCentred(kHighScoreBaseline);
+    DrawCentered(kHighScoreBaseline);
     snprintf(textBuf, sizeof textBuf, "Last round: %ld", static_cast<long>(score));
-    DrawCentred(kLastRoundBaseline);
+    DrawCentered(kLastRoundBaseline);
 }

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr rgb_color kGemColors[] = {
-    {255, 255, 255, 255}, // 0: never used as a colour; empty cells are drawn blank
+    {255, 255, 255, 255}, // 0: never used as a color; empty cells are drawn blank
     {200, 20, 20, 255},   {20, 200, 20, 255},   {20, 20, 200, 255},   {20, 20, 20, 255},
     {100, 100, 170, 255}, {170, 100, 100, 255}, {100, 140, 100, 255},
 };
@@ -54,13 +54,13 @@ void TumbleView::SetOurColor(int32 color) {
 void TumbleView::DrawGem(int32 x, int32 y) {
     if (Hidden(y))
         return;
-    const BPoint centre = GemCentre(x, y);
+    const BPoint center = GemCenter(x, y);
     savedColor = HighColor();
     SetHighColor(kGemOutline);
-    FillEllipse(centre, kOutlineRadius, kOutlineRadius);
+    FillEllipse(center, kOutlineRadius, kOutlineRadius);
     for (int radius = kInnerRadiusFirst; radius >= kInnerRadiusLast; --radius) {
         SetHighColor(savedColor);
-        FillEllipse(centre, static_cast<float>(radius), static_cast<float>(radius));
+        FillEllipse(center, static_cast<float>(radius), static_cast<float>(radius));
         savedColor.red = static_cast<uint8>(savedColor.red + kGemShadeStep);
         savedColor.green = static_cast<uint8>(savedColor.green + kGemShadeStep);
         savedColor.blue = static_cast<uint8>(savedColor.blue + kGemShadeStep);
@@ -70,10 +70,10 @@ void TumbleView::DrawGem(int32 x, int32 y) {
 void TumbleView::DrawMagic(int32 x, int32 y) {
     if (Hidden(y))
         return;
-    const BPoint centre = GemCentre(x, y);
+    const BPoint center = GemCenter(x, y);
     for (int ring = 0; ring < 3; ++ring) {
         SetHighColor(kMagicRings[ring]);
-        FillEllipse(centre, kMagicRadii[ring], kMagicRadii[ring]);
+        FillEllipse(center, kMagicRadii[ring], kMagicRadii[ring]);
     }
 }
 
@@ -114,7 +114,7 @@ void TumbleView::DrawPiece() {
     Sync();
 }
 
-void TumbleView::DrawCentred(float baseline) {
+void TumbleView::DrawCentered(float baseline) {
     MovePenTo(Bounds().right * 0.5f - 0.5f * StringWidth(textBuf), baseline);
     DrawString(textBuf);
 }
@@ -129,7 +129,7 @@ void TumbleView::Redraw() {
     SetFontSize(kScoreFontSize);
     snprintf(textBuf, sizeof textBuf, "Score: %ld", static_cast<long>(score));
     SetHighColor(kScoreText);
-    DrawCentred(kScoreBaseline);
+    DrawCentered(kScoreBaseline);
     drawOn = 1;
     DrawPiece();
 }

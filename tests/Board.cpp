@@ -86,9 +86,9 @@ Rgb PixelAt(const QImage& image, int x, int y) {
     return {qRed(p), qGreen(p), qBlue(p)};
 }
 
-Rgb CellCentre(const QImage& image, int x, int y) {
-    const BPoint centre = GemCentre(x, y);
-    return PixelAt(image, static_cast<int>(centre.x), static_cast<int>(centre.y));
+Rgb CellCenter(const QImage& image, int x, int y) {
+    const BPoint center = GemCenter(x, y);
+    return PixelAt(image, static_cast<int>(center.x), static_cast<int>(center.y));
 }
 
 Rgb GemRing(Rgb base, int d) {
@@ -106,22 +106,22 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
     return os << '(' << c.r << ", " << c.g << ", " << c.b << ')';
 }
 
-void FillView(BView& view, rgb_color colour) {
-    view.SetHighColor(colour);
+void FillView(BView& view, rgb_color color) {
+    view.SetHighColor(color);
     view.FillRect(view.Bounds());
 }
 
-testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colour) {
+testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb color) {
     const int l = static_cast<int>(rect.left), t = static_cast<int>(rect.top);
     const int r = static_cast<int>(rect.right), b = static_cast<int>(rect.bottom);
     for (int y = t - 1; y <= b + 1; ++y) {
         for (int x = l - 1; x <= r + 1; ++x) {
             const bool inside = x >= l && x <= r && y >= t && y <= b;
             const Rgb p = PixelAt(image, x, y);
-            if ((p == colour) != inside)
+            if ((p == color) != inside)
                 return testing::AssertionFailure()
                        << "pixel (" << x << ", " << y << ") is " << p << ", "
-                       << (inside ? "inside" : "outside") << " the rectangle of " << colour;
+                       << (inside ? "inside" : "outside") << " the rectangle of " << color;
         }
     }
     return testing::AssertionSuccess();
@@ -147,12 +147,12 @@ void PaintMarker(TumbleView& view) {
 
 bool ShowsBoard(const TumbleView& view) {
     const QImage image = view.Snapshot();
-    // The ends of the score strip lie outside its centred text.
+    // The ends of the score strip lie outside its centered text.
     if (PixelAt(image, 2, 390) != kWhite || PixelAt(image, 158, 390) != kWhite)
         return false;
     for (int x = 0; x < kWellColumns; ++x) {
         for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
-            const Rgb shown = CellCentre(image, x, y);
+            const Rgb shown = CellCenter(image, x, y);
             const bool blank = view.board[x][y] == kEmpty;
             if (shown == kMarker || (shown == kWhite) != blank)
                 return false;
@@ -162,7 +162,7 @@ bool ShowsBoard(const TumbleView& view) {
 }
 
 bool ShowsMarker(const TumbleView& view, int x, int y) {
-    return CellCentre(view.Snapshot(), x, y) == kMarker;
+    return CellCenter(view.Snapshot(), x, y) == kMarker;
 }
 
 std::vector<bigtime_t> GameTest::pauses;

@@ -26,33 +26,33 @@ void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems);
 // "x0,y0,x1,y1,x2,y2,values", e.g. "3,8,3,9,3,10,123".
 std::string PieceText(const TumbleView& view);
 
-// The colour of view pixel (x, y) in a back buffer, sampled at the centre of its device pixels.
+// The color of view pixel (x, y) in a back buffer, sampled at the center of its device pixels.
 struct Rgb {
     int r, g, b;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 Rgb PixelAt(const QImage& image, int x, int y);
-Rgb CellCentre(const QImage& image, int x, int y);
+Rgb CellCenter(const QImage& image, int x, int y);
 std::ostream& operator<<(std::ostream& os, const Rgb& c);
 constexpr Rgb ToRgb(rgb_color c) {
     return {c.red, c.green, c.blue};
 }
 constexpr Rgb kWhite{255, 255, 255};
-// A gem of this base colour at distance d (0 to 9) from its centre: discs brightening by 10
-// towards the centre inside a dark ring. The magic gem's three rings.
+// A gem of this base color at distance d (0 to 9) from its center: discs brightening by 10
+// towards the center inside a dark ring. The magic gem's three rings.
 Rgb GemRing(Rgb base, int d);
 Rgb MagicRing(int d);
 
-// Paints the whole view in one colour, so that whatever a drawing leaves alone stays visible.
-void FillView(BView& view, rgb_color colour);
-// Every pixel of rect has the colour and none of the pixels just outside it does.
-testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb colour);
+// Paints the whole view in one color, so that whatever a drawing leaves alone stays visible.
+void FillView(BView& view, rgb_color color);
+// Every pixel of rect has the color and none of the pixels just outside it does.
+testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb color);
 // The pixels within area that differ from the background; empty when left > right.
 struct Box {
     int left = 0, top = 0, right = -1, bottom = -1;
 };
 Box InkBox(const QImage& image, BRect area, Rgb background);
-// Paints the whole view in a colour the game never draws, so a later Redraw shows.
+// Paints the whole view in a color the game never draws, so a later Redraw shows.
 void PaintMarker(TumbleView& view);
 // True when every visible cell shows what the board holds (blank or a gem) and the score strip
 // has been drawn: a Redraw has happened since the last PaintMarker.

@@ -1,4 +1,4 @@
-// Discs drawn around one centre are composed together (and cached) rather than painted one
+// Discs drawn around one center are composed together (and cached) rather than painted one
 // by one; the pixels must be exactly those of painting each disc in turn.
 #include "platform/DiscCache.h"
 #include "platform/DiscMask.h"
@@ -71,30 +71,30 @@ const std::vector<std::vector<Disc>> kStacks = {
     {{0, 0xffffff}, {1, 0x000000}},
     {{14, 0x336699}, {2, 0x996633}}, // larger than the cache holds
 };
-// Centres inside the image and across each of its edges.
-const int kCentres[][2] = {{30, 25}, {0, 0}, {58, 3}, {4, 48}, {59, 49}, {-5, 20}};
+// Centers inside the image and across each of its edges.
+const int kCenters[][2] = {{30, 25}, {0, 0}, {58, 3}, {4, 48}, {59, 49}, {-5, 20}};
 
 TEST(DiscStack, ComposedAndCachedStacksMatchPaintingEachDisc) {
     for (int scale : {1, 2, 3}) {
         DiscStackCache cache;
         cache.Prepare(scale);
         for (const auto& stack : kStacks) {
-            for (const auto& centre : kCentres) {
+            for (const auto& center : kCenters) {
                 QImage expected = Background(scale);
-                PaintOneByOne(expected, centre[0], centre[1], stack, scale);
+                PaintOneByOne(expected, center[0], center[1], stack, scale);
                 const std::vector<DiscLayer> layers = Layers(stack, scale);
                 const int count = static_cast<int>(layers.size());
 
                 QImage composed = Background(scale);
-                StampDiscs(composed, centre[0], centre[1], layers.data(), count);
-                EXPECT_EQ(composed, expected) << "scale " << scale << " centre " << centre[0];
+                StampDiscs(composed, center[0], center[1], layers.data(), count);
+                EXPECT_EQ(composed, expected) << "scale " << scale << " center " << center[0];
 
                 // Twice: composed on the first use, copied from the cache on the second.
                 for (int use = 0; use < 2; ++use) {
                     QImage cached = Background(scale);
-                    cache.Stamp(cached, centre[0], centre[1], layers.data(), count);
+                    cache.Stamp(cached, center[0], center[1], layers.data(), count);
                     EXPECT_EQ(cached, expected)
-                        << "scale " << scale << " centre " << centre[0] << " use " << use;
+                        << "scale " << scale << " center " << center[0] << " use " << use;
                 }
             }
         }
@@ -134,7 +134,7 @@ void DrawScene(TumbleView& view, bool flushEachStep) {
     view.SetOurColor(1);
     view.DrawGem(2, 5);
     step();
-    // Overlapping discs around neighbouring centres, then a rectangle across pending discs.
+    // Overlapping discs around neighboring centers, then a rectangle across pending discs.
     for (int i = 0; i < 4; ++i) {
         view.SetHighColor(static_cast<uint8>(60 * i), 100, static_cast<uint8>(200 - 40 * i));
         view.FillEllipse(BPoint(50 + 5 * i, 60), 9, 9);
@@ -145,7 +145,7 @@ void DrawScene(TumbleView& view, bool flushEachStep) {
     view.SetHighColor(0, 0, 0);
     view.FillRect(BRect(55, 50, 58, 70));
     step();
-    // More discs around one centre than are held back at once.
+    // More discs around one center than are held back at once.
     for (int r = 12; r >= 1; --r) {
         view.SetHighColor(static_cast<uint8>(20 * r), static_cast<uint8>(255 - 20 * r), 90);
         view.FillEllipse(BPoint(100, 150), static_cast<float>(r), static_cast<float>(r));

@@ -91,7 +91,7 @@ TEST(FuzzReplay, ChecksCatchPlantedBreaches) {
          }},
         {"score went down", [](TumbleView& v) { v.score = -1; }},
         {"best score went down", [](TumbleView& v) { v.highScore = -1; }},
-        {"no colour", [](TumbleView& v) { v.pieceColor[1] = 0; }},
+        {"no color", [](TumbleView& v) { v.pieceColor[1] = 0; }},
     };
     for (const auto& [expected, plant] : plants) {
         ScratchDir dir;

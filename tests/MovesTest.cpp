@@ -59,9 +59,9 @@ TEST_F(Moves, RotationCyclesTheValuesDownwards) {
     view->Rotate();
     EXPECT_EQ(PieceText(*view), "3,10,3,11,3,12,312");
     const QImage img = view->Snapshot();
-    EXPECT_EQ(CellCentre(img, 3, 10), (Rgb{70, 70, 250}));
-    EXPECT_EQ(CellCentre(img, 3, 11), (Rgb{250, 70, 70}));
-    EXPECT_EQ(CellCentre(img, 3, 12), (Rgb{70, 250, 70}));
+    EXPECT_EQ(CellCenter(img, 3, 10), (Rgb{70, 70, 250}));
+    EXPECT_EQ(CellCenter(img, 3, 11), (Rgb{250, 70, 70}));
+    EXPECT_EQ(CellCenter(img, 3, 12), (Rgb{70, 250, 70}));
     view->Rotate();
     view->Rotate();
     EXPECT_EQ(PieceText(*view), "3,10,3,11,3,12,123");
@@ -76,15 +76,15 @@ TEST_F(Moves, MovedPieceIsDrawnAtItsNewCellsAndErasedFromItsOld) {
     view->MoveRight();
     const QImage img = view->Snapshot();
     EXPECT_TRUE(FilledExactly(img, BRect(70, 170, 89, 229), kWhite));
-    EXPECT_EQ(CellCentre(img, 4, 10), (Rgb{250, 70, 70}));
-    EXPECT_EQ(CellCentre(img, 4, 11), (Rgb{0, 0, 200}));
-    EXPECT_EQ(CellCentre(img, 4, 12), (Rgb{70, 70, 70}));
+    EXPECT_EQ(CellCenter(img, 4, 10), (Rgb{250, 70, 70}));
+    EXPECT_EQ(CellCenter(img, 4, 11), (Rgb{0, 0, 200}));
+    EXPECT_EQ(CellCenter(img, 4, 12), (Rgb{70, 70, 70}));
     // A fresh piece shows only its bottom gem, so only that cell is erased.
     FillView(*view, {1, 99, 7, 255});
     PlacePiece(*view, 3, 2, "123");
     view->MoveLeft();
     EXPECT_TRUE(FilledExactly(view->Snapshot(), BRect(70, 10, 89, 29), kWhite));
-    EXPECT_EQ(CellCentre(view->Snapshot(), 2, 2), (Rgb{70, 70, 250}));
+    EXPECT_EQ(CellCenter(view->Snapshot(), 2, 2), (Rgb{70, 70, 250}));
 }
 
 } // namespace

@@ -30,11 +30,11 @@ protected:
     TumbleView view{kViewFrame};
 };
 
-// Fill edges and gem bands fall on device pixels, in pure colours.
+// Fill edges and gem bands fall on device pixels, in pure colors.
 TEST_F(DoubleDensity, FillsAndGemBandsAreCrispOnEveryDevicePixel) {
     constexpr int x = 3, y = 10;
-    constexpr int cx = static_cast<int>(GemCentre(x, y).x),
-                  cy = static_cast<int>(GemCentre(x, y).y);
+    constexpr int cx = static_cast<int>(GemCenter(x, y).x),
+                  cy = static_cast<int>(GemCenter(x, y).y);
     view.SetHighColor(255, 255, 255);
     view.FillRect(BRect(10, 30, 29, 49));
     view.SetOurColor(1);
@@ -43,7 +43,7 @@ TEST_F(DoubleDensity, FillsAndGemBandsAreCrispOnEveryDevicePixel) {
     const QImage img = view.Snapshot();
     EXPECT_EQ(img.width(), 322);
     EXPECT_EQ(img.height(), 802);
-    // Both device rows of the centre row, both device columns of each view pixel right of it.
+    // Both device rows of the center row, both device columns of each view pixel right of it.
     for (int d = 0; d <= 10; ++d) {
         for (int sub = 0; sub < kScale * kScale; ++sub) {
             const int dx = (cx + d) * kScale + sub % kScale;
@@ -65,7 +65,7 @@ TEST_F(DoubleDensity, FillsAndGemBandsAreCrispOnEveryDevicePixel) {
     EXPECT_EQ(DevicePixel(img, 40, 100), ToRgb(kMarker));
 }
 
-TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCentre) {
+TEST_F(DoubleDensity, ScoreTextKeepsItsBaselineAndCenter) {
     view.score = 77777;
     view.Redraw();
     const QImage img = view.Snapshot();

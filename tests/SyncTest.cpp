@@ -17,7 +17,7 @@
 
 namespace {
 
-// The colour the screen shows at pixel (x, y) of the view.
+// The color the screen shows at pixel (x, y) of the view.
 Rgb OnScreen(const TumbleView& view, int x, int y) {
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     const QPoint at = view.Widget()->mapToGlobal(QPoint(x, y));
@@ -54,27 +54,27 @@ void Place(TumbleView& view, int column, int bottomRow) {
     }
 }
 
-int CentreX(int column) {
-    return static_cast<int>(GemCentre(column, 0).x);
+int CenterX(int column) {
+    return static_cast<int>(GemCenter(column, 0).x);
 }
-int CentreY(int row) {
-    return static_cast<int>(GemCentre(0, row).y);
+int CenterY(int row) {
+    return static_cast<int>(GemCenter(0, row).y);
 }
 
 TEST_F(SyncTest, DrawnPieceIsOnScreenWhenDrawPieceReturns) {
     Place(*view, 2, 10);
     view->DrawPiece();
-    EXPECT_EQ(OnScreen(*view, CentreX(2), CentreY(8)), (Rgb{250, 70, 70}));
-    EXPECT_EQ(OnScreen(*view, CentreX(2), CentreY(9)), (Rgb{70, 250, 70}));
-    EXPECT_EQ(OnScreen(*view, CentreX(2), CentreY(10)), (Rgb{70, 70, 250}));
+    EXPECT_EQ(OnScreen(*view, CenterX(2), CenterY(8)), (Rgb{250, 70, 70}));
+    EXPECT_EQ(OnScreen(*view, CenterX(2), CenterY(9)), (Rgb{70, 250, 70}));
+    EXPECT_EQ(OnScreen(*view, CenterX(2), CenterY(10)), (Rgb{70, 70, 250}));
 }
 
 TEST_F(SyncTest, MoveShowsTheErasedAndTheNewCells) {
     Place(*view, 2, 10);
     view->DrawPiece();
     view->MoveRight();
-    EXPECT_EQ(OnScreen(*view, CentreX(2), CentreY(10)), kWhite);
-    EXPECT_EQ(OnScreen(*view, CentreX(3), CentreY(10)), (Rgb{70, 70, 250}));
+    EXPECT_EQ(OnScreen(*view, CenterX(2), CenterY(10)), kWhite);
+    EXPECT_EQ(OnScreen(*view, CenterX(3), CenterY(10)), (Rgb{70, 70, 250}));
 }
 
 TEST_F(SyncTest, EachFrameOfAClearingIsOnScreenDuringItsPause) {
@@ -90,7 +90,7 @@ TEST_F(SyncTest, EachFrameOfAClearingIsOnScreenDuringItsPause) {
     static const TumbleView* watched = nullptr;
     seen.clear();
     watched = view;
-    SetSnoozeHook([](bigtime_t) { seen.push_back(OnScreen(*watched, CentreX(3), CentreY(19))); });
+    SetSnoozeHook([](bigtime_t) { seen.push_back(OnScreen(*watched, CenterX(3), CenterY(19))); });
     view->DropSome();
     SetSnoozeHook(nullptr);
     ASSERT_GE(seen.size(), 2u);

@@ -65,8 +65,8 @@ protected:
     CountingTumbleView* view = nullptr;
 };
 
-// The band around the baseline shows the text in 14-pixel dark ink centred on x 80, pixel for
-// pixel as drawn on its own; and its ink is centred there.
+// The band around the baseline shows the text in 14-pixel dark ink centered on x 80, pixel for
+// pixel as drawn on its own; and its ink is centered there.
 void ExpectLine(const QImage& image, const char* text, float baseline) {
     BView alone(kViewBounds, "expected", 0, B_WILL_DRAW);
     alone.SetHighColor(220, 220, 255);
@@ -153,5 +153,5 @@ TEST_F(TitleScreenTest, UncoveringAPausedRoundRedrawsTheGameNotTheTitle) {
     // The landed gems and the piece are back; an empty cell is blank.
     for (auto [x, y, blank] :
          {std::tuple{0, 19, false}, {1, 19, false}, {2, 19, true}, {3, 2, false}})
-        EXPECT_EQ(CellCentre(image, x, y) == kWhite, blank) << x << ", " << y;
+        EXPECT_EQ(CellCenter(image, x, y) == kWhite, blank) << x << ", " << y;
 }

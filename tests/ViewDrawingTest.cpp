@@ -7,14 +7,14 @@
 
 namespace {
 
-// Not a colour the game uses, so every pixel the game paints stands out.
+// Not a color the game uses, so every pixel the game paints stands out.
 constexpr rgb_color kMarker = {1, 99, 7, 255};
 constexpr rgb_color kInk = {200, 30, 60, 255};
 
-// Expects the axis pixels at distance d (0 to 10) from the cell's centre to be ring(d), and
+// Expects the axis pixels at distance d (0 to 10) from the cell's center to be ring(d), and
 // the marker at 10.
 template <typename F> void ExpectRings(const QImage& img, int x, int y, F ring) {
-    const int cx = static_cast<int>(GemCentre(x, y).x), cy = static_cast<int>(GemCentre(x, y).y);
+    const int cx = static_cast<int>(GemCenter(x, y).x), cy = static_cast<int>(GemCenter(x, y).y);
     for (int d = 0; d <= 10; ++d) {
         const Rgb expected = d == 10 ? ToRgb(kMarker) : ring(d);
         for (const Rgb p : {PixelAt(img, cx + d, cy), PixelAt(img, cx - d, cy),
@@ -53,7 +53,7 @@ TEST_F(Drawing, FillRectIncludesBothEdgesAndStrokeRectOnlyTheEdges) {
     }
 }
 
-TEST_F(Drawing, CirclesAreSymmetricAboutTheirCentrePixel) {
+TEST_F(Drawing, CirclesAreSymmetricAboutTheirCenterPixel) {
     constexpr int cx = 20, cy = 19;
     // Whole radii take the stamped path, unequal radii the painter's.
     const struct { float rx, ry; } shapes[] = {{3, 3}, {9, 9}, {12, 12}, {9, 5}};
@@ -116,8 +116,8 @@ TEST_F(Drawing, CellsShowBlankGemsAndMagic) {
         ExpectRings(img, value - 1, 3 + 2 * value, Gem(value));
     }
     ExpectRings(img, 4, 12, MagicRing);
-    EXPECT_EQ(CellCentre(img, 0, 5), (Rgb{250, 70, 70}));
-    EXPECT_EQ(CellCentre(img, 3, 11), (Rgb{70, 70, 70})) << "value 4 is near black";
+    EXPECT_EQ(CellCenter(img, 0, 5), (Rgb{250, 70, 70}));
+    EXPECT_EQ(CellCenter(img, 3, 11), (Rgb{70, 70, 70})) << "value 4 is near black";
 }
 
 TEST_F(Drawing, HiddenRowsAreNeverDrawn) {
@@ -156,8 +156,8 @@ TEST_F(Drawing, PieceIsDrawnAndErasedAtItsVisibleCells) {
     view.drawOn = 1;
     view.DrawPiece();
     const Box ink = InkBox(Shot(), kViewBounds, ToRgb(kMarker));
-    EXPECT_EQ(ink.top, GemCentre(3, 2).y - 9);
-    EXPECT_EQ(ink.bottom, GemCentre(3, 2).y + 9);
+    EXPECT_EQ(ink.top, GemCenter(3, 2).y - 9);
+    EXPECT_EQ(ink.bottom, GemCenter(3, 2).y + 9);
     view.drawOn = 0;
     view.DrawPiece();
     EXPECT_TRUE(FilledExactly(Shot(), CellRect(3, 2), kWhite));
@@ -167,14 +167,14 @@ TEST_F(Drawing, FrameOutlinesShadeInwards) {
     view.DrawMisc();
     const QImage img = Shot();
     for (int i = 0; i < 10; ++i) {
-        const Rgb colour = {30 + 10 * i, 20 + 10 * i, 200 - 15 * i};
+        const Rgb color = {30 + 10 * i, 20 + 10 * i, 200 - 15 * i};
         for (int x = i; x <= 160 - i; ++x) {
-            EXPECT_EQ(PixelAt(img, x, i), colour) << "outline " << i << " top at " << x;
-            EXPECT_EQ(PixelAt(img, x, 380 - i), colour) << "outline " << i << " bottom at " << x;
+            EXPECT_EQ(PixelAt(img, x, i), color) << "outline " << i << " top at " << x;
+            EXPECT_EQ(PixelAt(img, x, 380 - i), color) << "outline " << i << " bottom at " << x;
         }
         for (int y = i; y <= 380 - i; ++y) {
-            EXPECT_EQ(PixelAt(img, i, y), colour) << "outline " << i << " left at " << y;
-            EXPECT_EQ(PixelAt(img, 160 - i, y), colour) << "outline " << i << " right at " << y;
+            EXPECT_EQ(PixelAt(img, i, y), color) << "outline " << i << " left at " << y;
+            EXPECT_EQ(PixelAt(img, 160 - i, y), color) << "outline " << i << " right at " << y;
         }
     }
     EXPECT_EQ(InkBox(img, BRect(10, 10, 150, 370), ToRgb(kMarker)).right, -1);
@@ -199,7 +199,7 @@ TEST_F(Drawing, RedrawPaintsEveryCellButNotTheGapsBesideTheFrame) {
     EXPECT_EQ(PixelAt(img, 0, 380), kWhite) << "the strip covers the frame's bottom edge";
 }
 
-TEST_F(Drawing, ScoreIsCentredOnTheBaseline) {
+TEST_F(Drawing, ScoreIsCenteredOnTheBaseline) {
     Box ink[2];
     for (int i : {0, 1}) {
         view.score = i == 0 ? 7 : 77777;
@@ -210,7 +210,7 @@ TEST_F(Drawing, ScoreIsCentredOnTheBaseline) {
     }
     EXPECT_LT(ink[1].left, ink[0].left - 20);
     const QImage img = Shot();
-    int core = 0; // the strokes' cores have the text colour
+    int core = 0; // the strokes' cores have the text color
     for (int y = ink[1].top; y <= ink[1].bottom; ++y)
         for (int x = ink[1].left; x <= ink[1].right; ++x)
             core += PixelAt(img, x, y) == Rgb{20, 20, 20};

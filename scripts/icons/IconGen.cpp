@@ -25,16 +25,16 @@ const QColor kBlue(20, 20, 200);
 const QColor kGold(200, 160, 20);
 
 // A gem as the game draws it: a dark ring around a body that lightens towards the top left.
-void DrawGem(QPainter& p, QPointF centre, double radius, const QColor& colour) {
+void DrawGem(QPainter& p, QPointF center, double radius, const QColor& color) {
     p.setPen(Qt::NoPen);
     p.setBrush(kGemOutline);
-    p.drawEllipse(centre, radius, radius);
+    p.drawEllipse(center, radius, radius);
     const double body = radius * 0.82;
-    QRadialGradient shade(centre - QPointF(body * 0.35, body * 0.35), body * 1.3);
-    shade.setColorAt(0, colour.lighter(170));
-    shade.setColorAt(1, colour);
+    QRadialGradient shade(center - QPointF(body * 0.35, body * 0.35), body * 1.3);
+    shade.setColorAt(0, color.lighter(170));
+    shade.setColorAt(1, color);
     p.setBrush(shade);
-    p.drawEllipse(centre, body, body);
+    p.drawEllipse(center, body, body);
 }
 
 QImage LargeIcon(int size) {

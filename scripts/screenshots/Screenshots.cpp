@@ -27,7 +27,7 @@ constexpr const char* kWell[] = {
 constexpr int32 kWellDiagramRows = sizeof kWell / sizeof kWell[0];
 // The falling piece: column 3, bottom gem at row 9.
 constexpr int8 kPieceRows[] = {7, 8, 9};
-constexpr uint8 kPieceColours[] = {3, 2, MAGIC};
+constexpr uint8 kPieceColors[] = {3, 2, MAGIC};
 
 void Settle() {
     for (int i = 0; i < 5; ++i) {
@@ -57,7 +57,7 @@ void SetUpRound(TumbleView& view) {
     for (int32 gem = 0; gem < kPieceGems; ++gem) {
         view.piecePos[2 * gem] = kEntryColumn;
         view.piecePos[2 * gem + 1] = kPieceRows[gem];
-        view.pieceColor[gem] = kPieceColours[gem];
+        view.pieceColor[gem] = kPieceColors[gem];
     }
     view.score = kShownScore;
 }

@@ -98,7 +98,7 @@ shot() {
     import -window root "$1"
 }
 
-# The colour of view pixel (x, y) in a screenshot, as "r,g,b".
+# The color of view pixel (x, y) in a screenshot, as "r,g,b".
 view_pixel() {
     local c
     c=$(convert "$1" -format "%[pixel:p{$(($2 + vx)),$(($3 + vy))}]" info:)
@@ -106,7 +106,7 @@ view_pixel() {
     echo "${c%)}"
 }
 
-# Polls until view pixel (x, y) has colour "r,g,b".
+# Polls until view pixel (x, y) has color "r,g,b".
 wait_for_pixel() {
     local i
     for ((i = 0; i < wait_limit_tenths; i++)); do
