@@ -64,12 +64,12 @@ for needed in "qt6-qpa-plugins" "fonts-liberation2 | "; do
     grep -Fq "$needed" <<<"$depends" || fail "Depends lacks '$needed': $depends"
 done
 
-# No error; any warning is one the README names and justifies.
+# No error; any warning is one docs/TESTING.md names and justifies.
 report=$(lintian --fail-on error "$deb" 2>&1) || fail "lintian failed or reports errors:
 $report"
 for tag in $(sed -n 's/^W: [^ ]* \([^ ]*\).*/\1/p' <<<"$report" | sort -u); do
-    grep -Fq "\`$tag\`" "$root/README.md" ||
-        fail "lintian warning $tag is not explained in the README"
+    grep -Fq "\`$tag\`" "$root/docs/TESTING.md" ||
+        fail "lintian warning $tag is not explained in docs/TESTING.md"
 done
 
 page=$tree/usr/share/man/man6/tumblegem.6.gz
