@@ -15,7 +15,7 @@ TumbleView& HiddenWell() {
     if (!ready) {
         StartQuietRound(view);
         FillWithGems(view);
-        PlacePiece(view, 3, 6, 1, MAGIC, 2);
+        PlacePiece(view, 3, 6, "1M2");
         view.score = 123456;
         ready = true;
     }
@@ -65,7 +65,7 @@ void BM_RedrawShown(benchmark::State& state) {
     TumbleView& view = *stage.view;
     StartQuietRound(view);
     FillWithGems(view);
-    PlacePiece(view, 3, 6, 1, MAGIC, 2);
+    PlacePiece(view, 3, 6, "1M2");
     view.score = 123456;
     view.Redraw();
     AllocationMeter meter(state);

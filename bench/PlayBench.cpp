@@ -24,7 +24,7 @@ TumbleView& PlayView(const benchmark::State& state) {
 
 void BM_MoveLeftRight(benchmark::State& state) {
     TumbleView& view = PlayView(state);
-    PlacePiece(view, 3, 10, 1, 2, 3);
+    PlacePiece(view, 3, 10, "123");
     view.DrawPiece();
     {
         AllocationMeter meter(state);
@@ -39,7 +39,7 @@ BENCHMARK(BM_MoveLeftRight)->ArgName("shown")->Arg(0)->Arg(1);
 
 void BM_Rotate(benchmark::State& state) {
     TumbleView& view = PlayView(state);
-    PlacePiece(view, 3, 10, 1, MAGIC, 3);
+    PlacePiece(view, 3, 10, "1M3");
     view.DrawPiece();
     AllocationMeter meter(state);
     for (auto _ : state)
@@ -49,12 +49,12 @@ BENCHMARK(BM_Rotate)->ArgName("shown")->Arg(0)->Arg(1);
 
 void BM_FallingTick(benchmark::State& state) {
     TumbleView& view = PlayView(state);
-    PlacePiece(view, 3, 2, 1, 2, 3);
+    PlacePiece(view, 3, 2, "123");
     AllocationMeter meter(state);
     for (auto _ : state) {
         view.DropSome();
         if (view.piecePos[5] == kLastFallRow) // start over before it lands
-            PlacePiece(view, 3, 2, 1, 2, 3);
+            PlacePiece(view, 3, 2, "123");
     }
 }
 BENCHMARK(BM_FallingTick)->ArgName("shown")->Arg(0)->Arg(1);
@@ -67,11 +67,13 @@ void BM_LandingNoRun(benchmark::State& state) {
     view.Redraw();
     Board start;
     std::memcpy(start, view.board, sizeof start);
+    // The piece continues column 0's pattern upwards.
+    char gems[kPieceGems + 1] = {};
+    for (int32 gem = 0; gem < kPieceGems; ++gem)
+        gems[gem] = static_cast<char>('0' + DenseNoRunValue(0, kTop - kPieceGems + gem));
     const auto land = [&] {
         std::memcpy(view.board, start, sizeof start);
-        PlacePiece(view, 0, kTop - 1, static_cast<uint8>(DenseNoRunValue(0, kTop - 3)),
-                   static_cast<uint8>(DenseNoRunValue(0, kTop - 2)),
-                   static_cast<uint8>(DenseNoRunValue(0, kTop - 1)));
+        PlacePiece(view, 0, kTop - 1, gems);
         view.DropSome();
     };
     land();

@@ -1,31 +1,13 @@
 #include "bench/Scenes.h"
 
-#include <QApplication>
-#include <QWidget>
-
-#include <cstring>
 #include <limits>
-
-Stage Stage::Shown(TumbleView* view) {
-    Stage stage;
-    stage.window = std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
-                                             B_NOT_RESIZABLE | B_NOT_ZOOMABLE);
-    stage.view = view != nullptr ? view : new TumbleView(kViewFrame);
-    stage.window->AddChild(stage.view);
-    stage.window->Show();
-    QWidget* w = stage.view->Widget();
-    for (int i = 0; i < 100 && !w->isVisible(); ++i)
-        QApplication::processEvents();
-    QApplication::processEvents();
-    return stage;
-}
 
 TumbleView& KeptView() {
     return *new TumbleView(kViewFrame);
 }
 
 Stage& SharedShownStage() {
-    static Stage& stage = *new Stage(Stage::Shown());
+    static Stage& stage = *new Stage(MakeGameWindow(nullptr, true));
     return stage;
 }
 
@@ -49,19 +31,10 @@ void FillDenseNoRun(TumbleView& view, int32 topRow) {
 
 void SetChainLanding(TumbleView& view) {
     // Row 19 holds 1 1 | 2 2 | 3 3; each clearing drops the gem that completes the next run.
-    static constexpr const char* kRows[] = {
-        "..6....", // row 17
-        "..2.3..", // row 18
-        ".112233", // row 19
-    };
-    std::memset(view.board, 0, sizeof view.board);
-    int32 y = kWellRows - 3;
-    for (const char* row : kRows) {
-        for (int32 x = 0; x < kWellColumns; ++x)
-            view.board[x][y] = row[x] == '.' ? kEmpty : static_cast<uint8>(row[x] - '0');
-        ++y;
-    }
-    PlacePiece(view, 0, kLastRow, 4, 5, 1);
+    SetBoard(view, "..6....\n"
+                   "..2.3..\n"
+                   ".112233\n");
+    PlacePiece(view, 0, kLastRow, "451");
 }
 
 void FillWithGaps(TumbleView& view) {
@@ -69,16 +42,6 @@ void FillWithGaps(TumbleView& view) {
     for (int32 x = 0; x < kWellColumns; ++x)
         for (int32 y = 0; y < kWellRows; ++y)
             view.board[x][y] = y % (x + 2) == 0 ? static_cast<uint8>(x + 1) : kEmpty;
-}
-
-void PlacePiece(TumbleView& view, int32 column, int32 bottomRow, uint8 top, uint8 middle,
-                uint8 bottom) {
-    const uint8 colors[kPieceGems] = {top, middle, bottom};
-    for (int32 gem = 0; gem < kPieceGems; ++gem) {
-        view.piecePos[2 * gem] = static_cast<int8>(column);
-        view.piecePos[2 * gem + 1] = static_cast<int8>(bottomRow - 2 + gem);
-        view.pieceColor[gem] = colors[gem];
-    }
 }
 
 void StartQuietRound(TumbleView& view) {

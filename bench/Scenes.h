@@ -1,21 +1,10 @@
 // Game positions and window setups shared by the benchmark and timing programs.
 #pragma once
 
-#include "game/Layout.h"
-#include "game/TumbleView.h"
-#include "platform/Window.h"
+#include "tests/support/Fixture.h"
 
-#include <memory>
-
-// A window like the game's, shown on the current platform, with the view under the menu bar.
-struct Stage {
-    std::unique_ptr<BWindow> window;
-    TumbleView* view = nullptr; // owned by the window
-
-    // Shows a new window holding view (a plain TumbleView when null) and pumps the event loop
-    // until the view has been painted once.
-    static Stage Shown(TumbleView* view = nullptr);
-};
+// A window like the game's, shown on the current platform: MakeGameWindow(view, true).
+using Stage = GameWindow;
 
 // The benchmarks' views live until the process ends: a view must never outlive the
 // application object, so these are deliberately not destroyed.
@@ -33,8 +22,5 @@ int32 DenseNoRunValue(int32 x, int32 y);
 void SetChainLanding(TumbleView& view);
 // Well contents with gaps of every size for ShiftArray to close.
 void FillWithGaps(TumbleView& view);
-// Puts the falling piece in a column with its bottom gem at row bottomRow.
-void PlacePiece(TumbleView& view, int32 column, int32 bottomRow, uint8 top, uint8 middle,
-                uint8 bottom);
 // Makes a paused round: pulses stop and nothing but the calls made here moves the game.
 void StartQuietRound(TumbleView& view);

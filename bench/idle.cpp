@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultSeconds;
     QApplication app(argc, argv);
     std::printf("platform %s\n", qPrintable(QApplication::platformName()));
-    Stage stage = Stage::Shown();
+    Stage stage = MakeGameWindow(nullptr, true);
     TumbleView& view = *stage.view;
     view.highScore = std::numeric_limits<int32>::max(); // keep the score file untouched
 

@@ -131,7 +131,7 @@ void RunUntil(const std::function<bool()>& done) {
 
 void MeasureRound() {
     auto* view = new TimedView;
-    Stage stage = Stage::Shown(view);
+    Stage stage = MakeGameWindow(view, true);
     view->highScore = std::numeric_limits<int32>::max(); // keep the score file untouched
     view->pulses.reserve(kPulsesMeasured + 64);
     view->StartGame();

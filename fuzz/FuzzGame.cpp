@@ -1,6 +1,7 @@
 // libFuzzer entry: every input is a game played through RunActions; a broken invariant aborts.
 #include "fuzz/Actions.h"
 #include "store/ScoreFile.h"
+#include "tests/support/Fixture.h"
 
 #include <QApplication>
 
@@ -15,10 +16,6 @@ namespace {
 std::string gFolder;
 int gHome = -1; // libFuzzer's own working directory, where it reads and writes its files
 int gScratch = -1;
-
-void PumpEvents() {
-    QCoreApplication::sendPostedEvents();
-}
 
 void RemoveFolder() {
     if (gScratch >= 0) {

@@ -13,19 +13,11 @@
 namespace {
 // Only a hang guard: a working quit takes a few event-loop turns.
 constexpr int kQuitGuardMs = 20000;
-constexpr int kSettleRounds = 5;
 std::string ScoreFilePath() {
     return QCoreApplication::applicationDirPath().toStdString() + "/Scores.data";
 }
 
 } // namespace
-
-void Settle() {
-    for (int i = 0; i < kSettleRounds; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
 
 bool RunUntilQuit(BApplication& app) {
     bool stuck = false;

@@ -2,15 +2,13 @@
 #pragma once
 
 #include "platform/Application.h"
+#include "tests/support/Fixture.h"
 
 #include <Qt>
 
 #include <string>
 
 class QWindow;
-
-// Handles whatever is queued (posted messages, paints), including what that posts in turn.
-void Settle();
 
 // Runs the application until it quits. False if it had not quit after a generous while, in
 // which case it was stopped so the test can go on and fail.

@@ -4,7 +4,7 @@
 #include "app/TumbleWindow.h"
 #include "game/TumbleView.h"
 #include "tests/AppTestSupport.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // A save killed at any moment leaves the old best score or the new one, whole: never an
 // empty, partial or garbled file, and never more than one temporary file.
 #include "store/ScoreFile.h"
-#include "tests/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

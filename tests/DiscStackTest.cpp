@@ -2,7 +2,7 @@
 // by one; the pixels must be exactly those of painting each disc in turn.
 #include "platform/DiscCache.h"
 #include "platform/DiscMask.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,9 +1,8 @@
 // Every committed fuzz input, and every crash the fuzzer ever found, replays clean; and the
 // checks the fuzzer relies on do catch a broken game.
 #include "fuzz/Actions.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,10 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void PumpEvents() {
-    QCoreApplication::sendPostedEvents();
-}
 
 std::vector<fs::path> InputsIn(const fs::path& dir) {
     std::vector<fs::path> files;

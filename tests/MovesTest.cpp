@@ -1,5 +1,5 @@
 // Steering the falling piece: the walls, the gems beside it, rotation, and what is drawn.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 namespace {
 

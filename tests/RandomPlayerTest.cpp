@@ -1,6 +1,6 @@
 // Whole rounds, headless: a random player presses keys between pulses until the entry column
 // is blocked. With the same seed and the same keys a round replays exactly.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <cstdlib>
 #include <random>

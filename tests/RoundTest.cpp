@@ -1,7 +1,7 @@
 // A round's life: StartGame, each spawn, the keys and pulses in each state, and EndGame with
 // the best score it may save.
 #include "store/ScoreFile.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QApplication>
 #include <QtTest/QTest>

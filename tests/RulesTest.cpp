@@ -1,6 +1,6 @@
 // A landing resolves the whole well in one DropSome: runs score and vanish, the gems above
 // collapse, and each clearing step shows itself with a Redraw before each of its two pauses.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // On a screen of two device pixels per view pixel the buffer is drawn at that density:
 // circles and edges land on device pixels, not on stretched view pixels.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QApplication>
 #include <QGuiApplication>

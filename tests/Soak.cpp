@@ -3,7 +3,8 @@
 // Usage: soak TICKS [SEED]
 #include "fuzz/Actions.h"
 #include "platform/Window.h"
-#include "tests/ScratchDir.h"
+#include "tests/support/Fixture.h"
+#include "tests/support/ScratchDir.h"
 
 #include <QApplication>
 
@@ -27,10 +28,6 @@ long ResidentKiB() {
             return std::strtol(line.c_str() + 6, nullptr, 10);
     }
     return -1;
-}
-
-void PumpEvents() {
-    QCoreApplication::sendPostedEvents();
 }
 
 // One step of a player who mostly waits and steers, sometimes pauses, rarely gives up.

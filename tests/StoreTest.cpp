@@ -4,7 +4,7 @@
 #include "game/TumbleView.h"
 #include "store/ScoreFile.h"
 #include "store/ScorePlace.h"
-#include "tests/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

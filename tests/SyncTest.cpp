@@ -2,7 +2,7 @@
 // shows two frames inside one call and nothing else gets to run in between.
 #include "platform/Snooze.h"
 #include "platform/Window.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QApplication>
 #include <QGuiApplication>

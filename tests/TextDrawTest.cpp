@@ -1,6 +1,6 @@
 // Lines of text are laid out once and kept; drawing one must give the pixels that drawing the
 // string directly gives, and its width must be the font's own measure.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QFont>
 #include <QFontMetricsF>

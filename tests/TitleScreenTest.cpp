@@ -2,7 +2,7 @@
 #include "game/TumbleView.h"
 #include "platform/Window.h"
 #include "tests/AppTestSupport.h"
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <QDir>
 #include <QTemporaryDir>

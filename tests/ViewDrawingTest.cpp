@@ -1,6 +1,6 @@
 // Drawing: where the kit's fills, outlines, circles and text land in the back buffer, and the
 // well's picture built from them: cells, gems, the piece, the frame and the score strip.
-#include "tests/Board.h"
+#include "tests/GameTest.h"
 
 #include <algorithm>
 #include <cstdlib>

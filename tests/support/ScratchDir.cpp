@@ -1,4 +1,4 @@
-#include "tests/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <algorithm>
 #include <cstdlib>

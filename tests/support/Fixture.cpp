@@ -1,11 +1,13 @@
-#include "tests/Board.h"
+#include "tests/support/Fixture.h"
 
-#include "platform/Snooze.h"
+#include <QApplication>
+#include <QWidget>
 
 #include <algorithm>
 #include <climits>
 #include <ostream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -14,14 +16,32 @@ constexpr Rgb kMarker{255, 0, 255};
 uint8 CellValue(char c) {
     return c == 'M' ? MAGIC : (c >= '1' && c <= '7' ? c - '0' : kEmpty);
 }
+} // namespace
 
-void RecordPause(bigtime_t microseconds) {
-    GameTest::pauses.push_back(microseconds);
-    if (GameTest::onPause)
-        GameTest::onPause();
+GameWindow MakeGameWindow(TumbleView* view, bool show) {
+    GameWindow game{std::make_unique<BWindow>(kWindowFrame, "Tumblegem", B_TITLED_WINDOW,
+                                              B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
+                    view != nullptr ? view : new TumbleView(kViewFrame)};
+    game.window->AddChild(game.view);
+    if (show) {
+        game.window->Show();
+        for (int i = 0; i < 100 && !game.view->Widget()->isVisible(); ++i)
+            QApplication::processEvents();
+        Settle();
+    }
+    return game;
 }
 
-} // namespace
+void PumpEvents() {
+    QCoreApplication::sendPostedEvents();
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
 
 void SetBoard(TumbleView& view, const char* diagram) {
     std::vector<std::string> rows;
@@ -111,22 +131,6 @@ void FillView(BView& view, rgb_color color) {
     view.FillRect(view.Bounds());
 }
 
-testing::AssertionResult FilledExactly(const QImage& image, BRect rect, Rgb color) {
-    const int l = static_cast<int>(rect.left), t = static_cast<int>(rect.top);
-    const int r = static_cast<int>(rect.right), b = static_cast<int>(rect.bottom);
-    for (int y = t - 1; y <= b + 1; ++y) {
-        for (int x = l - 1; x <= r + 1; ++x) {
-            const bool inside = x >= l && x <= r && y >= t && y <= b;
-            const Rgb p = PixelAt(image, x, y);
-            if ((p == color) != inside)
-                return testing::AssertionFailure()
-                       << "pixel (" << x << ", " << y << ") is " << p << ", "
-                       << (inside ? "inside" : "outside") << " the rectangle of " << color;
-        }
-    }
-    return testing::AssertionSuccess();
-}
-
 Box InkBox(const QImage& image, BRect area, Rgb background) {
     Box box{INT_MAX, INT_MAX, -1, -1};
     for (int y = static_cast<int>(area.top); y <= static_cast<int>(area.bottom); ++y) {
@@ -163,21 +167,4 @@ bool ShowsBoard(const TumbleView& view) {
 
 bool ShowsMarker(const TumbleView& view, int x, int y) {
     return CellCenter(view.Snapshot(), x, y) == kMarker;
-}
-
-std::vector<bigtime_t> GameTest::pauses;
-std::function<void()> GameTest::onPause;
-
-GameTest::GameTest()
-    : window(kWindowFrame, "Tumblegem", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
-      view(new TumbleView(kViewFrame)) {
-    window.AddChild(view);
-    pauses.clear();
-    onPause = nullptr;
-    SetSnoozeHook(&RecordPause);
-}
-
-GameTest::~GameTest() {
-    SetSnoozeHook(nullptr);
-    onPause = nullptr;
 }
