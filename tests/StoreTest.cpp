@@ -1,7 +1,7 @@
 // "Scores.data": what loads from whatever a player, a crash or a full disk left there, what a
-// better round leaves in it, and that a save which cannot complete leaves the old file whole.
-#include "game/Layout.h"
-#include "game/TumbleView.h"
+// save leaves, where the file lives, and that a save killed at any moment leaves a whole number.
+// Loads and saves run in a child that is not root, as a player's game does: root writes
+// through permission bits.
 #include "store/ScoreFile.h"
 #include "store/ScorePlace.h"
 #include "tests/support/ScratchDir.h"
@@ -9,10 +9,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <charconv>
 #include <climits>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <grp.h>
+#include <optional>
+#include <poll.h>
+#include <random>
+#include <sstream>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,280 +31,222 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void EndRoundWith(TumbleView& view, int32 score) {
-    view.gameState = kRunning;
-    view.score = score;
-    view.EndGame();
+constexpr uid_t kPlayer = 65534;
+
+// Makes in the working directory what entries lists, in order: "path=text", "path->target",
+// "path/" (a folder) or "path|" (a FIFO), each maybe with ":mode" (octal) after it; "." is the
+// folder itself.
+void Make(const std::string& entries) {
+    std::istringstream in(entries);
+    for (std::string entry; in >> entry;) {
+        const size_t colon = entry.rfind(':'), arrow = entry.find("->"), equals = entry.find('=');
+        const std::string path = entry.substr(0, std::min({colon, arrow, equals}));
+        if (const fs::path parent = fs::path(path).parent_path(); !parent.empty())
+            fs::create_directories(parent);
+        if (arrow != std::string::npos)
+            fs::create_symlink(entry.substr(arrow + 2), path);
+        else if (equals != std::string::npos)
+            std::ofstream(path) << entry.substr(equals + 1, colon - equals - 1);
+        else if (path.back() == '|')
+            mkfifo(path.substr(0, path.size() - 1).c_str(), 0664);
+        else if (path.back() == '/')
+            fs::create_directories(path);
+        if (colon != std::string::npos)
+            chmod(path.c_str(), std::stoul(entry.substr(colon + 1), nullptr, 8));
+    }
 }
 
-bool IsRegularFile(const char* name) {
-    struct stat st {};
-    return lstat(name, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool GiveUpRoot() {
-    return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
-}
-
-// A later round scores `later`; the file then holds `after`.
-struct Case {
-    const char* what;
-    std::function<void(const ScratchDir&)> make;
-    int32 loaded, later;
-    const char* after;
-};
-
-std::function<void(const ScratchDir&)> Holding(std::string_view text) {
-    return [text](const ScratchDir& d) { d.Write(kScoreFileName, text); };
+// In a child that gives up root, if it has it, in the scratch folder made the player's: makes
+// "Scores.data" holding text, if any, and entries, runs prepare, loads the best score and saves
+// 100. What loaded.
+int32 LoadAndSaveAsPlayer(const ScratchDir& dir, const std::optional<std::string>& text,
+                          const std::string& entries, const std::function<void()>& prepare = {}) {
+    (void)!chown(dir.Path().c_str(), kPlayer, kPlayer);
+    int loaded[2];
+    EXPECT_EQ(pipe(loaded), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kPlayer) != 0 || setuid(kPlayer) != 0))
+            _exit(1);
+        if (text)
+            std::ofstream(kScoreFileName, std::ios::binary) << *text;
+        Make(entries);
+        setenv("XDG_DATA_HOME", "/proc", 1); // no data folder to fall back on, unless prepared
+        if (prepare)
+            prepare();
+        int32 best = 0;
+        ReadBestScore(&best);
+        WriteBestScore(100);
+        _exit(write(loaded[1], &best, sizeof best) == sizeof best ? 0 : 1);
+    }
+    close(loaded[1]);
+    int32 best = 0;
+    const bool got = read(loaded[0], &best, sizeof best) == sizeof best;
+    close(loaded[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    chmod(".", 0755);
+    EXPECT_TRUE(got && status == 0) << "the child failed: status " << status;
+    return best;
 }
 
 } // namespace
 
-// The README's table lists these cases with the same values.
-TEST(ScoreFile, LoadsTheDocumentedValueAndTakesABetterScore) {
-    const std::string fiftyMegabytes(50u << 20, '7');
-    const Case cases[] = {
-        {"missing", [](const ScratchDir&) {}, 0, 100, "100"},
-        {"empty", Holding(""), 0, 100, "100"},
-        {"white space", Holding(" \t\r\n\v\f "), 0, 100, "100"},
-        {"abc", Holding("abc"), 0, 100, "100"},
-        {"12abc", Holding("12abc"), 12, 100, "100"},
-        {"  42\\n", Holding("  42\n"), 42, 100, "100"},
-        {"100", Holding("100"), 100, 120, "120"},
-        {"-5", Holding("-5"), -5, 0, "0"},
-        {"+7", Holding("+7"), 7, 100, "100"},
-        {"- 5", Holding("- 5"), 0, 100, "100"},
-        {"-2147483648", Holding("-2147483648"), INT32_MIN, 0, "0"},
-        {"2147483647 cannot be beaten", Holding("2147483647"), INT32_MAX, INT32_MAX, "2147483647"},
-        // Out of range loads 0 rather than a clamped value no round could beat.
-        {"2147483648", Holding("2147483648"), 0, 100, "100"},
-        {"-2147483649", Holding("-2147483649"), 0, 100, "100"},
-        {"50 MB of digits", Holding(fiftyMegabytes), 0, 100, "100"},
-        {"binary with NULs", Holding(std::string_view("\0\x01\xfe\xff\0009", 6)), 0, 100, "100"},
-        {"digits, NUL, digits", Holding(std::string_view("37\0\00012", 6)), 37, 100, "100"},
-        {"dangling symlink",
-         [](const ScratchDir& d) { fs::create_symlink(d / "nowhere", d / kScoreFileName); }, 0, 100,
-         "100"},
-        {"FIFO", [](const ScratchDir&) { ASSERT_EQ(mkfifo(kScoreFileName, 0664), 0); }, 0, 100,
-         "100"},
-        {"leftover temporary file",
-         [](const ScratchDir& d) {
-             d.Write(kScoreFileName, "30");
-             d.Write(kScoreTempName, "99999");
-         },
-         30, 100, "100"},
-        {"leftover temporary symlink",
-         [](const ScratchDir& d) {
-             d.Write(kScoreFileName, "30");
-             fs::create_symlink(d / "elsewhere", d / kScoreTempName);
-         },
-         30, 100, "100"},
-        // The link itself is replaced; what it pointed to is neither read for saving nor written.
-        {"link to another file",
-         [](const ScratchDir& d) {
-             d.Write("target", "60");
-             fs::create_symlink(d / "target", d / kScoreFileName);
-         },
-         60, 70, "70"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ScratchDir dir;
-        c.make(dir);
-        {
-            TumbleView view(kViewFrame);
-            EXPECT_EQ(view.highScore, c.loaded);
-            EndRoundWith(view, c.later);
-            EXPECT_EQ(view.highScore, std::max(c.loaded, c.later));
-        }
-        EXPECT_TRUE(IsRegularFile(kScoreFileName));
-        EXPECT_EQ(dir.Read(kScoreFileName), c.after);
-        const std::string listing = dir.Listing();
-        EXPECT_TRUE(listing == kScoreFileName || listing == "Scores.data target") << listing;
-        EXPECT_EQ(TumbleView(kViewFrame).highScore, std::max(c.loaded, c.later));
-        EXPECT_EQ(dir.Read("target"), listing == kScoreFileName ? "" : "60");
-    }
-}
-
-// Each failure is set up before the save (in the parent) or in the child that saves.
-TEST(ScoreFile, FailedSaveLeavesTheOldFileAndTheRoundStillCounts) {
+// docs/TESTING.md's table lists these cases. A save that cannot complete leaves the old file whole;
+// one that does keeps who may read and write the file, nothing more.
+TEST(ScoreFile, LoadsWhatItCanAndSavesWholeOrNotAtAll) {
     const struct {
         const char* what;
-        std::function<void(const ScratchDir&)> make;
-        std::function<bool()> inChild;
-        const char* kept;
-        const char* keptText;
-        const char* listing;
+        std::optional<std::string> text; // "Scores.data"
+        const char* also;                // more entries for Make
+        int32 loaded;
+        const char* after = "100"; // the file after the save of 100
+        mode_t mode = 0664;
+        const char* listing = kScoreFileName;
+        std::function<void()> inChild = {};
     } cases[] = {
-        {"a folder at the temporary name",
-         [](const ScratchDir&) { fs::create_directory(kScoreTempName); }, [] { return true; },
-         kScoreFileName, "100\n", ".Scores.data.tmp Scores.data"},
-        // Replacing it would delete the player's folder: the save is given up.
-        {"a folder named Scores.data",
-         [](const ScratchDir& d) {
-             fs::remove(kScoreFileName);
-             fs::create_directory(kScoreFileName);
-             d.Write("Scores.data/keep", "mine");
-         },
-         [] { return true; }, "Scores.data/keep", "mine", "Scores.data"},
-        // Root writes through permission bits, so the child gives up root, as a player whose
-        // game lies in a system folder would run it.
-        {"a folder nobody may write", [](const ScratchDir& d) { chmod(d.Path().c_str(), 0555); },
-         [] {
-             // Nor any data folder of the player's.
-             setenv("XDG_DATA_HOME", "/proc", 1);
-             return GiveUpRoot() && access(".", W_OK) != 0;
-         },
-         kScoreFileName, "100\n", "Scores.data"},
+        {"missing", {}, "", 0},
+        {"empty", "", "", 0},
+        {"white space", " \t\r\n\v\f ", "", 0},
+        {"a tab before the number", "\t42\n", "", 42},
+        {"abc", "abc", "", 0},
+        {"12abc", "12abc", "", 12},
+        {"+7", "+7", "", 7},
+        {"-5", "-5", "", -5},
+        {"- 5", "- 5", "", 0},
+        {"-2147483648", "-2147483648", "", INT32_MIN},
+        {"2147483647", "2147483647", "", INT32_MAX},
+        // Out of range loads 0 rather than a clamped value no round could beat.
+        {"2147483648", "2147483648", "", 0},
+        {"-2147483649", "-2147483649", "", 0},
+        {"50 MB of digits", std::string(50u << 20, '7'), "", 0},
+        {"binary with NULs", std::string("\0\x01\xfe\xff\0009", 6), "", 0},
+        {"digits, NUL, digits", std::string("37\0\00012", 6), "", 37},
+        {"a dangling symlink", {}, "Scores.data->nowhere", 0},
+        {"a FIFO", {}, "Scores.data|", 0},
+        {"a leftover temporary file", "30", ".Scores.data.tmp=99999", 30},
+        {"a leftover temporary symlink", "30", ".Scores.data.tmp->elsewhere", 30},
+        // The link is replaced; what it points to lends the save nothing and keeps 60.
+        {"a link", {}, "file=60:600 Scores.data->file", 60, "100", 0664, "Scores.data file"},
+        {"mode 0600", "1", "Scores.data:600", 1, "100", 0600},
+        {"mode 04755", "1", "Scores.data:4755", 1, "100", 0644},
+        // The saves that fail.
+        {"a folder at the temporary name", "50", ".Scores.data.tmp/", 50, "50", 0664,
+         ".Scores.data.tmp Scores.data"},
+        // Replacing it would delete the player's folder.
+        {"a folder named Scores.data", {}, "Scores.data/keep=mine", 0, "", 0775},
+        {"a folder nobody may write", "50", ".:555", 50, "50"},
         // A player keeps a score by making the file read-only, though the folder is writable.
-        {"a read-only file",
-         [](const ScratchDir& d) {
-             chmod(kScoreFileName, 0444);
-             chmod(d.Path().c_str(), 0777);
-         },
-         [] { return GiveUpRoot() && access(".", W_OK) == 0; }, kScoreFileName, "100\n",
-         "Scores.data"},
-        // A full disk or quota: a file size limit of 0 lets the temporary file be created, then
-        // fails its first write, for root too.
-        {"every write fails", [](const ScratchDir&) {},
+        {"a read-only file", "50", "Scores.data:444", 50, "50", 0444},
+        // A full disk or quota: the temporary file is made, then its first write fails.
+        {"every write fails", "50", "", 50, "50", 0664, kScoreFileName,
          [] {
              signal(SIGXFSZ, SIG_IGN);
              const rlimit none{0, 0};
-             return setrlimit(RLIMIT_FSIZE, &none) == 0;
-         },
-         kScoreFileName, "100\n", "Scores.data"},
+             setrlimit(RLIMIT_FSIZE, &none);
+         }},
     };
+    umask(002);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
-        dir.Write(kScoreFileName, "100\n");
-        c.make(dir);
-        TumbleView view(kViewFrame);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (!c.inChild())
-                _exit(2);
-            EndRoundWith(view, 120);
-            _exit(view.highScore == 120 ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        chmod(dir.Path().c_str(), 0755);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-        EXPECT_EQ(dir.Read(c.kept), c.keptText);
-        EXPECT_EQ(dir.Listing(), c.listing);
-    }
-}
-
-// The score is data: a save keeps who may read and write it, never set-user-ID or execute
-// bits, and a link's target lends it nothing.
-TEST(ScoreFile, SaveCarriesOnlyReadAndWriteBits) {
-    const struct {
-        mode_t umask, existing, saved; // existing 0: no file
-        bool link;                     // the file is a link to one of that mode
-    } cases[] = {{022, 0, 0644, false},    {002, 0, 0664, false},     {077, 0, 0600, false},
-                 {022, 0600, 0600, false}, {022, 04755, 0644, false}, {022, 06755, 0644, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::oct << c.umask << " " << c.existing << c.link);
-        ScratchDir dir;
-        const char* existing = c.link ? "program" : kScoreFileName;
-        if (c.existing != 0) {
-            dir.Write(existing, "3");
-            chmod(existing, c.existing);
-        }
-        if (c.link)
-            fs::create_symlink(dir / existing, dir / kScoreFileName);
-        const mode_t was = umask(c.umask);
-        {
-            TumbleView view(kViewFrame);
-            EndRoundWith(view, 9);
-        }
-        umask(was);
+        EXPECT_EQ(LoadAndSaveAsPlayer(dir, c.text, c.also, c.inChild), c.loaded);
         struct stat st {};
-        ASSERT_EQ(lstat(kScoreFileName, &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, c.saved);
-        EXPECT_EQ(dir.Read(kScoreFileName), "9");
+        EXPECT_EQ(lstat(kScoreFileName, &st) == 0 ? st.st_mode & 07777 : 0, c.mode);
+        EXPECT_EQ(dir.Read(kScoreFileName), c.after);
+        EXPECT_EQ(dir.Listing(), c.listing);
+        EXPECT_TRUE(!fs::exists("file") || dir.Read("file") == "60");
     }
 }
 
-// The program's folder is the working directory. Each round plays in a child that is not
-// root, as a player is: root may write anywhere.
+// The program's folder is the working directory.
 TEST(ScorePlace, BesideTheProgramWhileItsFolderMayBeWrittenElseInTheDataFolder) {
-    const std::string kDefault = "home/.local/share/tumblegem";
     const struct {
         const char* what;
-        mode_t programMode;
-        const char* beside;       // "Scores.data" beside the program; nullptr: none
-        bool xdgDataHome;         // XDG_DATA_HOME is "data"; else only HOME is "home"
-        mode_t playersFolderMode; // 0: not made yet
-        const char* players;      // the player's "Scores.data"; nullptr: none
-        int32 loaded, later;
-        const char* besideAfter;  // nullptr: none
-        const char* playersAfter; // nullptr: none
+        const char* entries; // for Make; HOME is "home", and "data" is there too
+        bool dataHome;       // XDG_DATA_HOME is "data"
+        int32 loaded;
+        const char* besideAfter;  // "": none
+        const char* playersAfter; // "": none
     } cases[] = {
-        {"folder writable", 0777, "7", false, 0, nullptr, 7, 100, "100", nullptr},
-        {"not writable, no data folder yet", 0555, nullptr, false, 0, nullptr, 0, 100, nullptr,
+        {"writable", "Scores.data=7", false, 7, "100", ""},
+        {"not writable, the best beside it to beat", "Scores.data=50 .:555", false, 50, "50",
          "100"},
-        {"not writable, XDG_DATA_HOME", 0555, nullptr, true, 0, nullptr, 0, 100, nullptr, "100"},
-        {"data folder not writable", 0555, nullptr, false, 0555, nullptr, 0, 100, nullptr, nullptr},
-        {"starting best beside the program", 0555, "50", false, 0, nullptr, 50, 100, "50", "100"},
-        {"the player's file counts once it exists", 0555, "50", false, 0700, "20", 20, 30, "50",
-         "30"},
-        {"even when it holds no number", 0555, "50", false, 0700, "abc", 0, 30, "50", "30"},
+        {"not writable, XDG_DATA_HOME", ".:555", true, 0, "", "100"},
+        {"data folder not writable", "home/.local/share/tumblegem/:555 .:555", false, 0, "", ""},
+        {"the player's file alone counts once it exists, number or not",
+         "Scores.data=50 home/.local/share/tumblegem/Scores.data=abc .:555", false, 0, "50", "100"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
-        const std::string players = c.xdgDataHome ? "data/tumblegem" : kDefault;
-        fs::create_directories(c.xdgDataHome ? "data" : "home");
-        if (c.beside != nullptr)
-            dir.Write(kScoreFileName, c.beside);
-        if (c.playersFolderMode != 0) {
-            fs::create_directories(players);
-            if (c.players != nullptr)
-                dir.Write(players + "/" + kScoreFileName, c.players);
-            chmod(players.c_str(), c.playersFolderMode);
-        }
-        chmod("home", 0777);
-        chmod("data", 0777);
-        if (geteuid() == 0)
-            for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
-                lchown(entry.path().c_str(), 65534, 65534);
-        chmod(dir.Path().c_str(), c.programMode);
-
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (!GiveUpRoot())
-                _exit(3);
-            setenv("HOME", (dir / "home").c_str(), 1);
-            if (c.xdgDataHome)
-                setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-            else
-                unsetenv("XDG_DATA_HOME");
-            int32 best = 0;
-            ReadBestScore(&best);
-            if (best != c.loaded)
-                _exit(1);
-            WriteBestScore(c.later);
-            _exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        chmod(dir.Path().c_str(), 0755);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-
-        const std::string playersFile = players + "/" + kScoreFileName;
-        EXPECT_EQ(fs::exists(kScoreFileName), c.besideAfter != nullptr);
-        EXPECT_EQ(dir.Read(kScoreFileName), c.besideAfter != nullptr ? c.besideAfter : "");
-        EXPECT_EQ(fs::exists(playersFile), c.playersAfter != nullptr);
-        EXPECT_EQ(dir.Read(playersFile), c.playersAfter != nullptr ? c.playersAfter : "");
+        const std::string players = c.dataHome ? "data/tumblegem" : "home/.local/share/tumblegem";
+        EXPECT_EQ(LoadAndSaveAsPlayer(dir, {}, std::string("home/ data/ ") + c.entries,
+                                      [&] {
+                                          setenv("HOME", (dir / "home").c_str(), 1);
+                                          c.dataHome
+                                              ? setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1)
+                                              : unsetenv("XDG_DATA_HOME");
+                                      }),
+                  c.loaded);
+        EXPECT_EQ(dir.Read(kScoreFileName), c.besideAfter);
+        EXPECT_EQ(dir.Read(players + "/Scores.data"), c.playersAfter);
+        // Made for the save, nobody else may look in it.
         struct stat st {};
-        if (c.playersFolderMode == 0 && c.playersAfter != nullptr) {
-            EXPECT_EQ(stat(players.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0700u);
-        }
-        if (c.playersFolderMode == 0 && c.playersAfter == nullptr) {
-            EXPECT_FALSE(fs::exists("home/.local"));
+        if (std::string(c.entries).find(players) == std::string::npos &&
+            stat(players.c_str(), &st) == 0) {
+            EXPECT_EQ(st.st_mode & 07777, 0700u);
         }
         chmod(players.c_str(), 0755);
     }
+}
+
+// A child saves ever larger scores until it is killed at a random moment, again and again.
+TEST(ScoreFile, KilledSavesLeaveAWholeSavedNumber) {
+    ScratchDir dir;
+    // The value the child is about to save: the largest that can be on disk.
+    auto* saving = static_cast<std::atomic<int32>*>(
+        mmap(nullptr, sizeof(int32), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    std::mt19937 rng(20240611);
+    int32 best = 0;
+    int midSave = 0;
+    for (int kill = 0; kill < 250; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t pid = fork();
+        for (int32 value = best + 1; pid == 0; ++value) {
+            saving->store(value);
+            if (!WriteScoreFile(kScoreFileName, kScoreTempName, value) ||
+                (value == best + 1 && write(ready[1], "s", 1) != 1))
+                _exit(1);
+        }
+        close(ready[1]);
+        // Kills land anywhere in the first few saves after the child's first one.
+        pollfd started{ready[0], POLLIN, 0};
+        char byte = 0;
+        if (poll(&started, 1, 30000) == 1 && read(ready[0], &byte, 1) == 1)
+            usleep(rng() % 20000);
+        close(ready[0]);
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(byte == 's' && WIFSIGNALED(status)) << "the child failed: status " << status;
+
+        const std::string text = dir.Read(kScoreFileName);
+        int32 value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        ASSERT_TRUE(ec == std::errc() && end == text.data() + text.size()) << '"' << text << '"';
+        ASSERT_GT(value, best) << "the first save is lost";
+        ASSERT_LE(value, saving->load()) << "a value never saved";
+        // A killed save may leave its temporary file; the next save replaces it.
+        const std::string listing = dir.Listing();
+        ASSERT_TRUE(listing == kScoreFileName || listing == ".Scores.data.tmp Scores.data")
+            << listing;
+        midSave += listing != kScoreFileName;
+        best = value;
+    }
+    std::printf("250 kills survived, %d of them with a save under way; best on disk %d\n", midSave,
+                best);
 }
