@@ -17,6 +17,7 @@ fi
 # clang 14's LeakSanitizer reports Qt's per-thread font cache as leaked at exit, where the
 # gcc build finds it reachable; leaks during each input are still checked.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0:leak_check_at_exit=0"
-cd "$root/build-fuzz"
-exec ./fuzz/fuzz_game -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$root/build-fuzz/findings/" corpus "$root/fuzz/corpus"
+# An input running longer than 10 s is a finding: a hang.
+exec "$root/build-fuzz/fuzz/fuzz_game" -max_total_time="$seconds" -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$root/build-fuzz/findings/" "$root/build-fuzz/corpus" \
+    "$root/fuzz/corpus"

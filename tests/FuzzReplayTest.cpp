@@ -1,125 +1,60 @@
-// Every committed fuzz input, and every crash the fuzzer ever found, replays clean; and the
-// checks the fuzzer relies on do catch a broken game.
+// Every committed fuzz input, and every fault the fuzzer ever found, replays clean. The soak
+// (label long) plays a million ticks of random rounds through the same interpreter.
 #include "fuzz/Actions.h"
-#include "tests/GameTest.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
+#include <random>
 #include <vector>
 
-namespace fs = std::filesystem;
-
-namespace {
-
-std::vector<fs::path> InputsIn(const fs::path& dir) {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name[0] != '.' && name != "README")
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<uint8> Bytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
-
 TEST(FuzzReplay, CorpusAndRegressionsKeepEveryInvariant) {
-    const fs::path root = TUMBLEGEM_FUZZ_DIR;
-    std::vector<fs::path> files = InputsIn(root / "corpus");
-    ASSERT_GE(files.size(), 10u) << "the seed corpus is missing";
-    const std::vector<fs::path> regressions = InputsIn(root / "regressions");
-    files.insert(files.end(), regressions.begin(), regressions.end());
     ScratchDir dir;
-    GameSession session(0, &PumpEvents);
-    for (const fs::path& file : files) {
-        const std::vector<uint8> input = Bytes(file);
-        EXPECT_EQ(RunActions(session, input.data(), input.size()), "")
-            << fs::relative(file, root).string();
+    int inputs = 0;
+    for (const char* folder : {"corpus", "regressions"}) {
+        const std::string path = std::string(TUMBLEGEM_FUZZ_DIR) + "/" + folder;
+        for (const auto& file : std::filesystem::directory_iterator(path)) {
+            if (file.path().filename() == "README")
+                continue;
+            std::ifstream in(file.path(), std::ios::binary);
+            const std::string input{std::istreambuf_iterator<char>(in), {}};
+            EXPECT_EQ(RunActions(reinterpret_cast<const uint8*>(input.data()), input.size()), "")
+                << file.path();
+            ++inputs;
+        }
     }
+    EXPECT_GE(inputs, 18) << "the seed corpus or the regressions are missing";
 }
 
-std::string Outcome(const TumbleView& v) {
-    return BoardText(v) + " score " + std::to_string(v.score) + " best " +
-           std::to_string(v.highScore);
-}
-
-// A crash must reproduce from its input alone, whatever the session played before it.
-TEST(FuzzReplay, SameInputSameGame) {
-    const uint8 input[] = {7,  3,        kOpNewGame, kOpTicks,    31, kOpTableKey,
-                           2,  kOpTicks, 31,         kOpTableKey, 3,  kOpTicks,
-                           31, kOpTicks, 31,         kOpTicks,    31};
-    const uint8 other[] = {9, 6, kOpNewGame, kOpFillColumn, 1, 0, 19, 5, 1, kOpTicks, 31};
-    ScratchDir dir;
-    GameSession fresh(0);
-    ASSERT_EQ(RunActions(fresh, input, sizeof input), "");
-    GameSession used(0);
-    ASSERT_EQ(RunActions(used, other, sizeof other), "");
-    ASSERT_EQ(RunActions(used, input, sizeof input), "");
-    EXPECT_EQ(Outcome(fresh.View()), Outcome(used.View()));
-    EXPECT_GT(fresh.View().score, 0) << "the input should reach a clearing";
-}
-
-// A breach planted into a running round must be reported; otherwise a fuzz run proves nothing.
-TEST(FuzzReplay, ChecksCatchPlantedBreaches) {
-    const std::vector<std::pair<const char*, std::function<void(TumbleView&)>>> plants = {
-        {"overlaps", [](TumbleView& v) { v.board[3][2] = 4; }},
-        {"board cell holds 9", [](TumbleView& v) { v.board[0][19] = 9; }},
-        {"marks holds 1", [](TumbleView& v) { v.marks[6][0] = 1; }},
-        {"gameState is 3", [](TumbleView& v) { v.gameState = 3; }},
-        {"busy", [](TumbleView& v) { v.busy = 1; }},
-        {"one column", [](TumbleView& v) { v.piecePos[2] = 4; }},
-        {"left the well",
-         [](TumbleView& v) {
-             for (int gem = 0; gem < kPieceGems; ++gem)
-                 v.piecePos[2 * gem + 1] = static_cast<int8>(18 + gem);
-         }},
-        {"score went down", [](TumbleView& v) { v.score = -1; }},
-        {"best score went down", [](TumbleView& v) { v.highScore = -1; }},
-        {"no color", [](TumbleView& v) { v.pieceColor[1] = 0; }},
+// Rounds of a player who mostly waits and steers, and now and then does anything at all.
+// Once warm, the process's resident memory stays flat.
+TEST(Soak, AMillionTicksOfRandomRounds) {
+    const auto residentKiB = [] {
+        long pages = 0, resident = -1;
+        std::ifstream("/proc/self/statm") >> pages >> resident;
+        return resident * 4;
     };
-    for (const auto& [expected, plant] : plants) {
-        ScratchDir dir;
-        GameSession s(1);
-        ASSERT_TRUE(s.NewGame());
-        plant(s.View());
-        EXPECT_FALSE(s.CheckRest()) << expected;
-        EXPECT_NE(s.Breach().find(expected), std::string::npos) << s.Breach();
+    ScratchDir dir;
+    std::mt19937 rng(1);
+    long warmKiB = 0;
+    while (gPlayed.ticks < 1000000) {
+        std::vector<uint8> input = {static_cast<uint8>(rng()), static_cast<uint8>(rng())};
+        while (input.size() < 4096) {
+            const unsigned roll = rng() % 64;
+            if (roll < 24)
+                input.push_back(kOpTick);
+            else if (roll < 60) // an arrow
+                input.insert(input.end(), {kOpTableKey, static_cast<uint8>(2 + roll % 4)});
+            else // a new round when Idle, or the first byte of any action
+                input.push_back(roll < 63 ? uint8{kOpNewGame} : static_cast<uint8>(rng()));
+        }
+        ASSERT_EQ(RunActions(input.data(), input.size()), "") << gPlayed.ticks << " ticks";
+        warmKiB = warmKiB > 0 ? warmKiB : residentKiB();
     }
-}
-
-TEST(FuzzReplay, EditsSparePieceCellsAndTheMoveRuleHolds) {
-    ScratchDir dir;
-    GameSession s(1);
-    ASSERT_TRUE(s.NewGame());
-    EXPECT_TRUE(s.EditCell(3, 1, 5));
-    EXPECT_EQ(s.View().board[3][1], kEmpty);
-    // A gem beside the middle gem only: the move is refused, and the check agrees.
-    ASSERT_TRUE(s.EditCell(2, 1, 5));
-    const char left = B_LEFT_ARROW;
-    EXPECT_TRUE(s.Key(&left, 1)) << s.Breach();
-    EXPECT_EQ(s.View().piecePos[0], kEntryColumn);
-}
-
-TEST(FuzzReplay, ABrokenSaveIsCaught) {
-    ScratchDir dir;
-    GameSession s(1);
-    ASSERT_TRUE(s.NewGame());
-    s.View().score = 50;
-    ASSERT_TRUE(s.EndRound()) << s.Breach();
-    EXPECT_EQ(dir.Read("Scores.data"), "50");
-    dir.Write("Scores.data", "49");
-    ASSERT_TRUE(s.NewGame());
-    EXPECT_FALSE(s.EndRound());
-    EXPECT_NE(s.Breach().find("on disk went down"), std::string::npos) << s.Breach();
+    std::printf("soak: %lld ticks, %lld clearings; resident %ld KiB after the first input, %ld "
+                "KiB at the end\n",
+                gPlayed.ticks, gPlayed.clearings, warmKiB, residentKiB());
+    EXPECT_LE(residentKiB(), warmKiB + 1024);
 }
