@@ -9,11 +9,12 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Qt may strip arguments it knows; libFuzzer's own stay untouched.
+    // Qt may strip arguments it knows; libFuzzer's own stay untouched. Never deleted, like the
+    // game's window, which it must outlive.
     static int argc = 1;
     static char name[] = "fuzz_game";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    new QApplication(argc, argv);
     // Games save in a folder of their own; libFuzzer is given absolute paths for its files.
     static ScratchDir folder;
     return 0;
