@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -24,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string breach = RunActions(data, size);
     if (!breach.empty()) {
         std::fprintf(stderr, "fuzz_game: invariant broken: %s\n", breach.c_str());
+        // Abort skips the exit handlers; the working directory is the scratch folder.
+        std::filesystem::remove_all(std::filesystem::current_path());
         std::abort();
     }
     return 0;
