@@ -1,90 +1,56 @@
-// Steering the falling piece: the walls, the gems beside it, rotation, and what is drawn.
+// Steering the falling piece: a wall or a gem beside any of its gems stops a move, up rotates
+// the values down, down lets it fall a row. The screen follows.
 #include "tests/GameTest.h"
 
 namespace {
 
 using Moves = GameTest;
 
-// The piece stands in rows 16 to 18; the walls and the gems beside it decide each way.
-TEST_F(Moves, WallsAndAGemBesideAnyGemOfThePieceRefuseTheMove) {
+// The well before and after the key, side by side.
+TEST_F(Moves, KeysMoveOrRotateThePiece) {
     const struct {
-        const char* what;
-        const char* board;
-        int column;
-        bool left, right;
+        char key;
+        const char* boards;
     } cases[] = {
-        {"the left wall", "", 0, false, true},
-        {"the right wall", "", 6, true, false},
-        {"gems only under the piece's row", "..1.2..", 3, true, true},
-        {"beside the bottom gem",
-         "..1.2..\n"
-         "..3.4..",
-         3, false, false},
-        {"beside the middle gem, over a hole",
-         "..1.2..\n"
-         ".......\n"
-         "..3.4..",
-         3, false, false},
-        {"beside the top gem, over a hole",
-         "..1.2..\n"
-         ".......\n"
-         ".......\n"
-         "..3.4..",
-         3, false, false},
+        {B_LEFT_ARROW, "a......  a......\n"
+                       "b......  b......\n"
+                       "c......  c......"},
+        {B_RIGHT_ARROW, "......a  ......a\n"
+                        "......b  ......b\n"
+                        "......c  ......c"},
+        {B_LEFT_ARROW, // a hole under the piece
+         "..1a...  ..1a...\n"
+         "...b...  ...b...\n"
+         "...c...  ...c...\n"
+         ".......  ......."},
+        {B_RIGHT_ARROW, "...a...  ...a...\n"
+                        "...b...  ...b...\n"
+                        "...c2..  ...c2..\n"
+                        ".......  ......."},
+        {B_LEFT_ARROW, // gems under the piece's rows do not stop it
+         "...a...  ..a....\n"
+         "...b...  ..b....\n"
+         "...c...  ..c....\n"
+         "..1.2..  ..1.2.."},
+        {B_DOWN_ARROW, // falls while the cell under it is empty, whatever is beside it
+         "1a1....  1.1....\n"
+         "2b2....  2a2....\n"
+         "1c1....  1b1....\n"
+         "2.2....  2c2...."},
+        {B_UP_ARROW, "...a...  ...d...\n"
+                     "...m...  ...a...\n"
+                     "...d...  ...m..."},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        SetBoard(*view, c.board);
+        SCOPED_TRACE(c.boards);
+        const auto [before, after] = SideBySide(c.boards);
+        SetBoard(*view, before.c_str());
         view->gameState = kRunning;
-        for (char key : {B_LEFT_ARROW, B_RIGHT_ARROW}) {
-            PlacePiece(*view, c.column, 18, "567");
-            view->drawOn = 1;
-            view->DrawPiece();
-            const std::string board = BoardText(*view);
-            const QImage picture = view->Snapshot();
-            Press(key);
-            const bool moves = key == B_LEFT_ARROW ? c.left : c.right;
-            const int column = c.column + (moves ? (key == B_LEFT_ARROW ? -1 : 1) : 0);
-            EXPECT_EQ(PieceText(*view), std::to_string(column) + ",16," + std::to_string(column) +
-                                            ",17," + std::to_string(column) + ",18,567");
-            EXPECT_EQ(BoardText(*view), board);
-            EXPECT_EQ(view->Snapshot() == picture, !moves);
-        }
+        view->Redraw();
+        Press(c.key);
+        EXPECT_EQ(LowRows(*view, after), after);
+        EXPECT_EQ(MisdrawnCell(*view), "");
     }
-}
-
-TEST_F(Moves, RotationCyclesTheValuesDownwards) {
-    view->gameState = kRunning;
-    PlacePiece(*view, 3, 12, "123");
-    view->Rotate();
-    EXPECT_EQ(PieceText(*view), "3,10,3,11,3,12,312");
-    const QImage img = view->Snapshot();
-    EXPECT_EQ(CellCenter(img, 3, 10), (Rgb{70, 70, 250}));
-    EXPECT_EQ(CellCenter(img, 3, 11), (Rgb{250, 70, 70}));
-    EXPECT_EQ(CellCenter(img, 3, 12), (Rgb{70, 250, 70}));
-    view->Rotate();
-    view->Rotate();
-    EXPECT_EQ(PieceText(*view), "3,10,3,11,3,12,123");
-}
-
-TEST_F(Moves, MovedPieceIsDrawnAtItsNewCellsAndErasedFromItsOld) {
-    FillView(*view, {1, 99, 7, 255});
-    view->gameState = kRunning;
-    PlacePiece(*view, 3, 12, "1M4");
-    view->drawOn = 1;
-    view->DrawPiece();
-    view->MoveRight();
-    const QImage img = view->Snapshot();
-    EXPECT_TRUE(FilledExactly(img, BRect(70, 170, 89, 229), kWhite));
-    EXPECT_EQ(CellCenter(img, 4, 10), (Rgb{250, 70, 70}));
-    EXPECT_EQ(CellCenter(img, 4, 11), (Rgb{0, 0, 200}));
-    EXPECT_EQ(CellCenter(img, 4, 12), (Rgb{70, 70, 70}));
-    // A fresh piece shows only its bottom gem, so only that cell is erased.
-    FillView(*view, {1, 99, 7, 255});
-    PlacePiece(*view, 3, 2, "123");
-    view->MoveLeft();
-    EXPECT_TRUE(FilledExactly(view->Snapshot(), BRect(70, 10, 89, 29), kWhite));
-    EXPECT_EQ(CellCenter(view->Snapshot(), 2, 2), (Rgb{70, 70, 250}));
 }
 
 } // namespace

@@ -1,162 +1,93 @@
-// A landing resolves the whole well in one DropSome: runs score and vanish, the gems above
-// collapse, and each clearing step shows itself with a Redraw before each of its two pauses.
+// A landing resolves the well in one DropSome: runs score and vanish, the gems above collapse,
+// and each clearing step shows itself before its two pauses.
 #include "tests/GameTest.h"
 
 namespace {
 
 using Rules = GameTest;
 
-struct Landing {
-    const char* what;
-    const char* board;
-    int column, bottomRow;
-    const char* gems; // the piece, top first
-    int32 points;
-    size_t steps; // clearing steps
-    const char* after;
-};
-
+// The well before and after, side by side.
 TEST_F(Rules, LandingScoresClearsAndCollapses) {
-    const Landing cases[] = {
-        {"3 in a row", "11.....", 2, 19, "231", 9, 1, "..2....\n..3....\n"},
-        {"4 in a row", "111....", 3, 19, "231", 25, 1, "...2...\n...3...\n"},
-        {"5 in a row", "1111...", 4, 19, "231", 50, 1, "....2..\n....3..\n"},
-        {"6 in a row", "11111..", 5, 19, "231", 86, 1, ".....2.\n.....3.\n"},
-        {"7 in a row", "111111.", 6, 19, "231", 135, 1, "......2\n......3\n"},
-        {"diagonal of 4",
-         "1......\n"
-         "21.....\n"
-         "351....\n"
-         "462....",
-         3, 19, "671", 25, 1, "2......\n35.6...\n4627...\n"},
-        {"lone magic runs over empty cells", "...M...", 0, 19, "121", 16, 1,
-         "1......\n2......\n1......\n"},
-        {"gem, magic, gem", "1M.....", 2, 19, "342", 9, 1, ".......\n..3....\n..4....\n"},
-        {"gem, magic, empty", "1M.....", 3, 19, "342", 9, 1, "...3...\n...4...\n...2...\n"},
-        {"gems above a run fall",
-         "2.5....\n"
-         "111....",
-         3, 19, "671", 25, 1, ".......\n...6...\n2.57...\n"},
-        {"a cell in two runs", ".11....", 0, 19, "111", 18, 1, ".......\n.......\n.......\n"},
-        {"row run stops at the right wall", "....11.1", 6, 19, "231", 9, 1, "......2\n......3\n"},
-        {"down-left run stops at the left wall",
-         ".12....\n"
-         "134....\n"
-         "567...1",
-         2, 16, "231", 9, 1, "..2....\n..3....\n..2....\n.34....\n567...1\n"},
-        {"falling gems complete a run", "221....", 2, 18, "211", 18, 2,
-         ".......\n.......\n.......\n.......\n"},
-        {"no run: lands on the floor", "", 5, 19, "123", 0, 0, ".....1.\n.....2.\n.....3.\n"},
-        {"no run: lands on a gem", "......5", 6, 18, "123", 0, 0,
-         "......1\n......2\n......3\n......5\n"},
-        {"no run: lands on magic", "......M", 6, 18, "123", 0, 0,
-         "......1\n......2\n......3\n......M\n"},
+    const struct {
+        const char* what;
+        int32 points;
+        size_t steps; // of clearing
+        const char* boards;
+    } cases[] = {
+        {"lands on the floor: two gems and a magic are no run", 0, 0,
+         "......a  ......1\n"
+         "......b  ......2\n"
+         ".....Mc  .....M3"},
+        // The eighth column is the scratch cell, not the well's.
+        {"a row of 4 to the wall scores 16, then 9 from its second gem; the gems above fall", 25, 1,
+         "...f...   .......\n"
+         "..2g5..   ...6...\n"
+         "...a1111  ..275.."},
+        {"both diagonals, the one down to the left up to the wall", 18, 1,
+         "..a....  .......\n"
+         ".1b1...  ..2....\n"
+         "15c61..  .536..."},
+        {"magic matches any gem and empty cells alike", 49 + 36 + 25, 1,
+         "a......  .......\n"
+         "b......  1......\n"
+         "a1M....  2......"},
     };
-    for (const Landing& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SetBoard(*view, c.board);
+        const auto [before, after] = SideBySide(c.boards);
+        SetBoard(*view, before.c_str());
         view->score = 0;
         view->gameState = kRunning;
-        PlacePiece(*view, c.column, c.bottomRow, c.gems);
         pauses.clear();
-        int redraws = 0;
+        std::string seen;
         onPause = [&] {
-            redraws += ShowsBoard(*view);
+            seen += MisdrawnCell(*view);
             EXPECT_EQ(view->busy, 1);
             EXPECT_EQ(PieceText(*view).substr(0, 12), "0,0,0,0,0,0,") << "the piece is out of play";
             view->Pulse(); // a pulse or a down key that reached the view now must not tick
             Press(B_DOWN_ARROW);
             PaintMarker(*view);
         };
-        PaintMarker(*view);
+        PaintMarker(*view); // nothing is drawn after the last pause
         view->DropSome();
         EXPECT_EQ(view->score, c.points);
-        EXPECT_EQ(LowRows(*view, c.after), c.after);
+        EXPECT_EQ(LowRows(*view, after), after);
         EXPECT_EQ(pauses, std::vector<bigtime_t>(2 * c.steps, CLEAR_PAUSE));
-        EXPECT_EQ(redraws, static_cast<int>(2 * c.steps)) << "a Redraw before each pause";
+        EXPECT_EQ(seen, "") << "each pause shows the well as it is";
         EXPECT_EQ(view->busy, 0);
         EXPECT_EQ(PieceText(*view).substr(0, 12), "3,0,3,1,3,2,") << "the next piece";
-        if (c.steps == 0) { // nothing drawn again: the landed gem still shows the marker
-            EXPECT_TRUE(ShowsMarker(*view, c.column, c.bottomRow));
-        }
+        EXPECT_TRUE(ShowsMarker(*view, 0, kLastRow));
     }
 }
 
-TEST_F(Rules, DownwardRunsStopAtTheFloor) {
-    SetBoard(*view, "..2....\n"
-                    "...2...\n"
-                    "....2..");
-    // Gems in row 0 where a run past row 19 would read on in the next columns.
-    view->board[1][0] = 1;
-    view->board[6][0] = 2;
+TEST_F(Rules, EachStepShowsTheClearedCellsThenTheCollapse) {
+    SetBoard(*view, "..b....\n"
+                    "..a....\n"
+                    "..a....\n"
+                    "221....");
     view->gameState = kRunning;
-    PlacePiece(*view, 0, 19, "111");
-    view->DropSome();
-    EXPECT_EQ(view->score, 9 + 9);
-    // The lone gems fall from row 0; a gap of 19 keeps two empty cells under them.
-    EXPECT_EQ(BoardText(*view, 17), ".1....2\n.......\n.......\n");
-}
-
-TEST_F(Rules, ChainClearsTheFallenGemsInTheSameCall) {
-    SetBoard(*view, "221....");
-    view->gameState = kRunning;
-    PlacePiece(*view, 2, 18, "211");
     std::string seen;
     onPause = [&] { seen += BoardText(*view, 16) + std::to_string(view->score) + "\n"; };
     view->DropSome();
-    // The vertical 1s go; the 2 of the piece still hangs, then falls three rows and completes
-    // the bottom row.
+    // The 2 of the piece falls three rows and completes the bottom row.
     EXPECT_EQ(seen, "..2....\n.......\n.......\n22.....\n9\n"
                     ".......\n.......\n.......\n222....\n9\n"
                     ".......\n.......\n.......\n.......\n18\n"
                     ".......\n.......\n.......\n.......\n18\n");
 }
 
-TEST_F(Rules, PieceFallsOneRowWhileTheCellUnderItIsEmpty) {
-    SetBoard(*view, "1.1....\n"
-                    "2.2....");
-    view->gameState = kRunning;
-    PlacePiece(*view, 1, 17, "123");
-    view->DropSome(); // gems beside the piece do not hold it up
-    EXPECT_EQ(PieceText(*view), "1,16,1,17,1,18,123");
-    view->DropSome();
-    EXPECT_EQ(PieceText(*view), "1,17,1,18,1,19,123");
-    EXPECT_EQ(CountGems(*view), 4);
-    EXPECT_TRUE(pauses.empty());
-}
-
-TEST_F(Rules, ShiftArrayHalvesAGapThreeTimes) {
-    const struct {
-        int gap, left;
-    } cases[] = {{1, 0}, {2, 0}, {7, 0}, {8, 1}, {15, 1}, {16, 2}, {19, 2}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.gap);
-        SetBoard(*view, "");
-        view->board[0][19 - c.gap] = 5;
-        view->ShiftArray();
-        EXPECT_EQ(view->board[0][19 - c.left], 5);
-        EXPECT_EQ(CountGems(*view), 1);
-    }
-}
-
-TEST_F(Rules, ShiftArrayMovesStacksTogetherAndEachColumnAlone) {
-    // Column 0: a gap of 3 between the 1 and the 2, a gap of 8 under the 2.
-    SetBoard(*view, "1......\n.......\n.......\n.......\n2......\n"
-                    ".......\n.......\n.......\n.......\n.......\n.......\n.......\n.......");
+// Three passes, each moving what lies above every empty cell down a row, can leave holes.
+TEST_F(Rules, CollapseHalvesEachGapThreeTimes) {
+    const int gap[kWellColumns] = {1, 2, 7, 8, 15, 16, 19}, left[] = {0, 0, 0, 1, 1, 2, 2};
+    SetBoard(*view, "");
+    for (int x = 0; x < kWellColumns; ++x)
+        view->board[x][kLastRow - gap[x]] = static_cast<uint8>(x + 1);
+    view->board[kWellColumns][5] = 1; // the scratch column stays
     view->ShiftArray();
-    EXPECT_EQ(BoardText(*view, 16), ".......\n1......\n2......\n.......\n");
-    SetBoard(*view, "12.....4\n"
-                    "34..5..\n"
-                    ".......\n"
-                    ".6...7.\n"
-                    "....1..");
-    view->ShiftArray();
-    EXPECT_EQ(BoardText(*view, 15), ".......\n"
-                                    ".......\n"
-                                    ".2.....\n"
-                                    "14..5..\n"
-                                    "36..17.\n");
-    EXPECT_EQ(view->board[7][15], 4) << "the scratch column is not the well's";
+    for (int x = 0; x < kWellColumns; ++x)
+        EXPECT_EQ(view->board[x][kLastRow - left[x]], x + 1) << "column " << x;
+    EXPECT_EQ(CountGems(*view), kWellColumns);
+    EXPECT_EQ(view->board[kWellColumns][5], 1);
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <cstring>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -14,8 +16,32 @@ namespace {
 constexpr Rgb kMarker{255, 0, 255};
 
 uint8 CellValue(char c) {
+    if (c == 'm' || (c >= 'a' && c <= 'g'))
+        c = c == 'm' ? 'M' : static_cast<char>(c - 'a' + '1');
     return c == 'M' ? MAGIC : (c >= '1' && c <= '7' ? c - '0' : kEmpty);
 }
+
+char CellChar(uint8 v, bool piece = false) {
+    const char c = v == kEmpty ? '.' : (v == MAGIC ? 'M' : static_cast<char>('0' + v));
+    return piece ? (v == MAGIC ? 'm' : static_cast<char>(c - '1' + 'a')) : c;
+}
+
+// The gem of the piece in play at (x, y), or -1.
+int PieceGem(const TumbleView& view, int x, int y) {
+    const int8* p = view.piecePos;
+    for (int gem = 0; gem < kPieceGems; ++gem) {
+        if (p[2 * gem] == x && p[2 * gem + 1] == y &&
+            std::any_of(p, p + 6, [](int8 v) { return v; }))
+            return gem;
+    }
+    return -1;
+}
+
+uint8 Held(const TumbleView& view, int x, int y) {
+    const int gem = PieceGem(view, x, y);
+    return gem < 0 ? view.board[x][y] : view.pieceColor[gem];
+}
+
 } // namespace
 
 GameWindow MakeGameWindow(TumbleView* view, bool show) {
@@ -48,12 +74,18 @@ void SetBoard(TumbleView& view, const char* diagram) {
     std::istringstream lines(diagram);
     for (std::string line; std::getline(lines, line);)
         rows.push_back(line);
-    for (auto& column : view.board)
-        std::fill(std::begin(column), std::end(column), kEmpty);
-    int y = kWellRows - static_cast<int>(rows.size());
+    std::memset(view.board, kEmpty, sizeof view.board);
+    int y = kWellRows - static_cast<int>(rows.size()), gem = 0;
     for (const std::string& row : rows) {
-        for (int x = 0; x < kBoardColumns && x < static_cast<int>(row.size()); ++x)
-            view.board[x][y] = CellValue(row[x]);
+        for (int x = 0; x < kBoardColumns && x < static_cast<int>(row.size()); ++x) {
+            if (!std::islower(static_cast<unsigned char>(row[x])) || gem == kPieceGems) {
+                view.board[x][y] = CellValue(row[x]);
+                continue;
+            }
+            view.piecePos[2 * gem] = static_cast<int8>(x);
+            view.piecePos[2 * gem + 1] = static_cast<int8>(y);
+            view.pieceColor[gem++] = CellValue(row[x]);
+        }
         ++y;
     }
 }
@@ -62,8 +94,7 @@ std::string BoardText(const TumbleView& view, int firstRow) {
     std::string out;
     for (int y = firstRow; y < kWellRows; ++y) {
         for (int x = 0; x < kWellColumns; ++x) {
-            const uint8 v = view.board[x][y];
-            out += v == kEmpty ? '.' : (v == MAGIC ? 'M' : static_cast<char>('0' + v));
+            out += CellChar(view.board[x][y]);
         }
         out += '\n';
     }
@@ -71,8 +102,24 @@ std::string BoardText(const TumbleView& view, int firstRow) {
 }
 
 std::string LowRows(const TumbleView& view, const std::string& like) {
-    return BoardText(view,
-                     kWellRows - static_cast<int>(std::count(like.begin(), like.end(), '\n')));
+    std::string text;
+    for (int y = kWellRows - static_cast<int>(std::count(like.begin(), like.end(), '\n'));
+         y < kWellRows; ++y) {
+        for (int x = 0; x < kWellColumns; ++x)
+            text += CellChar(Held(view, x, y), PieceGem(view, x, y) >= 0);
+        text += '\n';
+    }
+    return text;
+}
+
+std::pair<std::string, std::string> SideBySide(const char* diagram) {
+    std::pair<std::string, std::string> boards;
+    std::istringstream rows(diagram);
+    for (std::string left, right; rows >> left >> right;) {
+        boards.first += left + '\n';
+        boards.second += right + '\n';
+    }
+    return boards;
 }
 
 int CountGems(const TumbleView& view) {
@@ -149,20 +196,24 @@ void PaintMarker(TumbleView& view) {
     view.SetHighColor(old);
 }
 
-bool ShowsBoard(const TumbleView& view) {
+std::string MisdrawnCell(const TumbleView& view) {
+    static constexpr Rgb kGems[] = {{200, 20, 20},   {20, 200, 20},   {20, 20, 200},  {20, 20, 20},
+                                    {100, 100, 170}, {170, 100, 100}, {100, 140, 100}};
     const QImage image = view.Snapshot();
-    // The ends of the score strip lie outside its centered text.
-    if (PixelAt(image, 2, 390) != kWhite || PixelAt(image, 158, 390) != kWhite)
-        return false;
     for (int x = 0; x < kWellColumns; ++x) {
         for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
+            const uint8 v = Held(view, x, y);
             const Rgb shown = CellCenter(image, x, y);
-            const bool blank = view.board[x][y] == kEmpty;
-            if (shown == kMarker || (shown == kWhite) != blank)
-                return false;
+            if (shown != (v == kEmpty  ? kWhite
+                          : v == MAGIC ? MagicRing(0)
+                                       : GemRing(kGems[v - 1], 0))) {
+                std::ostringstream out;
+                out << '(' << x << ", " << y << ") shows " << shown;
+                return out.str();
+            }
         }
     }
-    return true;
+    return "";
 }
 
 bool ShowsMarker(const TumbleView& view, int x, int y) {

@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 
 // The game's window with its view under the menu bar, as the game builds them. When shown,
 // returns once the view has been painted.
@@ -27,12 +28,15 @@ void Settle();
 
 // Boards as text: one line per row, top row first, a character per column.
 //   '.' empty   '1'..'7' gems   'M' magic gem   (an eighth character fills the scratch column)
+//   lowercase: the falling piece, top gem first ('a' is 1 ... 'g' is 7, 'm' magic)
 // SetBoard fills the lowest rows of the well from the diagram and empties the rows above.
 void SetBoard(TumbleView& view, const char* diagram);
 // The well's rows from firstRow to the bottom, one line per row.
 std::string BoardText(const TumbleView& view, int firstRow = 0);
-// The lowest rows of the well, as many as `like` has lines.
+// The lowest rows of the well with the piece in play, as many as `like` has lines.
 std::string LowRows(const TumbleView& view, const std::string& like);
+// Two boards drawn side by side, apart by spaces, such as a well before and after a move.
+std::pair<std::string, std::string> SideBySide(const char* diagram);
 int CountGems(const TumbleView& view);
 // Puts the falling piece in column x with its bottom gem at bottomRow; gems top first, "12M".
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems);
@@ -65,7 +69,7 @@ struct Box {
 Box InkBox(const QImage& image, BRect area, Rgb background);
 // Paints the whole view in a color the game never draws, so a later Redraw shows.
 void PaintMarker(TumbleView& view);
-// True when every visible cell shows what the board holds (blank or a gem) and the score strip
-// has been drawn: a Redraw has happened since the last PaintMarker.
-bool ShowsBoard(const TumbleView& view);
+// The first visible cell whose center does not show what the well or the piece in play holds
+// there, as "(x, y) shows (r, g, b)"; empty when every one does.
+std::string MisdrawnCell(const TumbleView& view);
 bool ShowsMarker(const TumbleView& view, int x, int y);
