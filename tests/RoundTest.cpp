@@ -43,41 +43,37 @@ TEST_F(Round, AGemInAnEntryCellEndsTheRoundInsteadOfSpawning) {
     }
 }
 
-TEST_F(Round, EndGameLeavesTheWellAndAsksForTheTitle) {
-    window.Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.Widget()));
-    view->StartGame();
-    SetBoard(*view, "1234567");
-    PaintMarker(*view);
-    view->EndGame();
-    EXPECT_EQ(BoardText(*view, kLastRow), "1234567\n");
-    EXPECT_EQ(window.PulseRate(), 400000) << "pulses go on and are ignored";
-    EXPECT_TRUE(ShowsMarker(*view, 0, kLastRow)) << "nothing drawn at once";
-    QApplication::processEvents();
-    EXPECT_FALSE(ShowsMarker(*view, 0, kLastRow)) << "the invalidated view was drawn again";
-}
-
-TEST_F(Round, EndGameSavesOnlyAStrictlyBetterScore) {
+// EndGame keeps the well, asks for the title and saves only a strictly better best score.
+TEST_F(Round, EndGameKeepsTheWellAsksForTheTitleAndSavesABetterBest) {
     const struct {
         const char *stored, *after; // nullptr: no file
         int32 score;
     } cases[] = {{nullptr, nullptr, 0}, {"100", "101", 101}, {"-5", "0", 0}};
+    window.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.Widget()));
     for (const auto& c : cases) {
         unlink(kScoreFileName);
         if (c.stored != nullptr)
             scratch.Write(kScoreFileName, c.stored);
         view->LoadHighScore();
-        view->gameState = kRunning;
+        view->StartGame();
         view->score = c.score;
+        SetBoard(*view, "1234567");
+        PaintMarker(*view);
         view->EndGame();
+        EXPECT_EQ(BoardText(*view, kLastRow), "1234567\n");
+        EXPECT_EQ(window.PulseRate(), 400000) << "pulses go on and are ignored";
         EXPECT_EQ(access(kScoreFileName, F_OK) == 0, c.after != nullptr) << c.score;
         EXPECT_EQ(scratch.Read(kScoreFileName), c.after != nullptr ? c.after : "");
         EXPECT_EQ(view->highScore, c.score);
+        EXPECT_TRUE(ShowsMarker(*view, 0, kLastRow)) << "nothing drawn at once";
+        QApplication::processEvents();
+        EXPECT_FALSE(ShowsMarker(*view, 0, kLastRow)) << "the invalidated view was drawn again";
     }
 }
 
 // Each key or pulse ('P'; apart by '|') from a round in the given state with the piece in
-// column 3, rows 8 to 10.
+// column 3, rows 8 to 10. The moves themselves are MovesTest's.
 TEST_F(Round, KeysAndPulsesActOnlyInTheirStates) {
     constexpr const char *kStill = "3,8,3,9,3,10,123", *kGone = "0,0,0,0,0,0,123";
     const struct {
@@ -88,13 +84,12 @@ TEST_F(Round, KeysAndPulsesActOnlyInTheirStates) {
         bigtime_t rate;
     } cases[] = {
         {kIdle, "\n|\x1b|\x1c|\x1d|\x1e|\x1f|P", kIdle, kStill, 0},
-        {kRunning, "\x1c", kRunning, "2,8,2,9,2,10,123", 400000},
         {kRunning, "\x1d", kRunning, "4,8,4,9,4,10,123", 400000},
-        {kRunning, "\x1e", kRunning, "3,8,3,9,3,10,312", 400000},
         {kRunning, "\x1f|P", kRunning, "3,9,3,10,3,11,123", 400000},
         {kRunning, "\n", kPaused, kStill, 0},
         {kRunning, "\x1b", kIdle, kGone, 400000},
-        // Carriage return is not Enter; keys of more than one byte are not keys of the game.
+        // Carriage return is not Enter; keys of more than one byte are not keys
+        // of the game.
         {kRunning, "\r|\n\n|\x1b\x1b|\x1c\x1c|\x1f\x1f|\xc3\xa9", kRunning, kStill, 400000},
         {kPaused, "\x1c|\x1d|\x1e|\x1f|x|\r", kPaused, kStill, 0},
         {kPaused, "P", kPaused, "3,9,3,10,3,11,123", 0}, // a pulse already on its way
