@@ -7,8 +7,10 @@
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QTimer>
 
 #include <clocale>
 #include <cstdio>
@@ -19,6 +21,10 @@
 
 BApplication* be_app = nullptr;
 
+namespace {
+class IconAfterFirstPaint;
+}
+
 struct ApplicationPrivate {
     std::string signature;
     std::unique_ptr<QApplication> qapp;
@@ -28,6 +34,7 @@ struct ApplicationPrivate {
     // Reads the system's font list, the longest step of a start, while the window is made;
     // Qt's font database lets one thread at a time in. Gone before the QApplication.
     std::jthread fontList;
+    std::unique_ptr<IconAfterFirstPaint> icon;
 };
 
 namespace {
@@ -56,13 +63,39 @@ void ApplyResources(const AppResources& res) {
                                                 .arg(res.version.minor));
     if (res.desktopId != nullptr)
         QGuiApplication::setDesktopFileName(QString::fromUtf8(res.desktopId));
-    if (res.iconFiles != nullptr) {
+}
+
+// Gives the windows their icon once the first picture has gone to the screen: decoding its
+// sizes takes longer than drawing that picture, and a window manager takes an icon set at any
+// time.
+class IconAfterFirstPaint : public QObject {
+public:
+    explicit IconAfterFirstPaint(const char* const* files) : files_(files) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !pending_) {
+            pending_ = true;
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] { Apply(); });
+        }
+        return false;
+    }
+
+private:
+    void Apply() {
+        // The picture may still wait in the connection's buffer.
+        QGuiApplication::sync();
         QIcon icon;
-        for (const char* const* file = res.iconFiles; *file != nullptr; ++file)
+        for (const char* const* file = files_; *file != nullptr; ++file)
             icon.addFile(QString::fromUtf8(*file));
         QApplication::setWindowIcon(icon);
     }
-}
+
+    const char* const* files_;
+    bool pending_ = false;
+};
 
 bool WantsSingleLaunch(const AppResources* res) {
     if (res == nullptr)
@@ -114,6 +147,8 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
             };
         }
     }
+    if (res != nullptr && res->iconFiles != nullptr)
+        d->icon = std::make_unique<IconAfterFirstPaint>(res->iconFiles);
 }
 
 BApplication::~BApplication() {
