@@ -12,9 +12,13 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <fontconfig/fontconfig.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <latch>
+#include <locale.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -31,8 +35,10 @@ struct ApplicationPrivate {
     std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
     bool running = false;
     bool quitting = false;
-    // Reads the system's font list, the longest step of a start, while the window is made;
-    // Qt's font database lets one thread at a time in. Gone before the QApplication.
+    // Reads the system's font configuration and list, the longest step of a start, while the
+    // display is opened and the window made; Qt's font database lets one thread at a time in.
+    // Gone before the QApplication.
+    std::latch qappMade{1};
     std::jthread fontList;
     std::unique_ptr<IconAfterFirstPaint> icon;
 };
@@ -109,14 +115,27 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     d->signature = signature != nullptr ? signature : "";
     if (QCoreApplication::instance() == nullptr) {
         ExitUnlessDisplayConfigured();
+        d->fontList = std::jthread([&made = d->qappMade] {
+            // Fontconfig reads the numbers of its configuration by the locale, which Qt and
+            // then this constructor change as it reads; this thread keeps its own.
+            const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+            if (c != nullptr)
+                uselocale(c);
+            FcInit();
+            made.wait();
+            QFontDatabase::families();
+            if (c != nullptr) {
+                uselocale(LC_GLOBAL_LOCALE);
+                freelocale(c);
+            }
+        });
         DisplayFailureGuard guard;
         d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
+        d->qappMade.count_down();
     }
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
     std::setlocale(LC_NUMERIC, "C");
-    if (d->qapp) // after Qt has set the locale, which the font configuration's reader uses
-        d->fontList = std::jthread([] { QFontDatabase::families(); });
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     const AppResources* res = RegisteredAppResources();
