@@ -6,6 +6,7 @@
 // only says whether every figure could be taken.
 // Usage, under an X server whose screen holds the whole window (scripts/bench.sh feel):
 //   tumblegem_feel [--launches=N] [--falls=N] [--presses=N] PROGRAM
+// With --falls=0 --presses=0 it takes only the launches.
 #include "game/Constants.h"
 #include "game/Layout.h"
 
@@ -496,7 +497,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (size_t i = 0; i < launches && ok; ++i) {
         const double ms = feel.Launch();
-        ok = ms >= 0 && (i + 1 < launches || feel.Play(falls, presses));
+        ok = ms >= 0 && (i + 1 < launches || falls + presses == 0 || feel.Play(falls, presses));
         if (ms >= 0)
             starts.push_back(ms);
         feel.Kill();

@@ -7,17 +7,27 @@
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QTimer>
+
+#include <fontconfig/fontconfig.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <latch>
+#include <locale.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
 
 BApplication* be_app = nullptr;
+
+namespace {
+class IconAfterFirstPaint;
+}
 
 struct ApplicationPrivate {
     std::string signature;
@@ -25,9 +35,12 @@ struct ApplicationPrivate {
     std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
     bool running = false;
     bool quitting = false;
-    // Reads the system's font list, the longest step of a start, while the window is made;
-    // Qt's font database lets one thread at a time in. Gone before the QApplication.
+    // Reads the system's font configuration and list, the longest step of a start, while the
+    // display is opened and the window made; Qt's font database lets one thread at a time in.
+    // Gone before the QApplication.
+    std::latch qappMade{1};
     std::jthread fontList;
+    std::unique_ptr<IconAfterFirstPaint> icon;
 };
 
 namespace {
@@ -56,13 +69,39 @@ void ApplyResources(const AppResources& res) {
                                                 .arg(res.version.minor));
     if (res.desktopId != nullptr)
         QGuiApplication::setDesktopFileName(QString::fromUtf8(res.desktopId));
-    if (res.iconFiles != nullptr) {
+}
+
+// Gives the windows their icon once the first picture has gone to the screen: decoding its
+// sizes takes longer than drawing that picture, and a window manager takes an icon set at any
+// time.
+class IconAfterFirstPaint : public QObject {
+public:
+    explicit IconAfterFirstPaint(const char* const* files) : files_(files) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !pending_) {
+            pending_ = true;
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] { Apply(); });
+        }
+        return false;
+    }
+
+private:
+    void Apply() {
+        // The picture may still wait in the connection's buffer.
+        QGuiApplication::sync();
         QIcon icon;
-        for (const char* const* file = res.iconFiles; *file != nullptr; ++file)
+        for (const char* const* file = files_; *file != nullptr; ++file)
             icon.addFile(QString::fromUtf8(*file));
         QApplication::setWindowIcon(icon);
     }
-}
+
+    const char* const* files_;
+    bool pending_ = false;
+};
 
 bool WantsSingleLaunch(const AppResources* res) {
     if (res == nullptr)
@@ -76,14 +115,27 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     d->signature = signature != nullptr ? signature : "";
     if (QCoreApplication::instance() == nullptr) {
         ExitUnlessDisplayConfigured();
+        d->fontList = std::jthread([&made = d->qappMade] {
+            // Fontconfig reads the numbers of its configuration by the locale, which Qt and
+            // then this constructor change as it reads; this thread keeps its own.
+            const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+            if (c != nullptr)
+                uselocale(c);
+            FcInit();
+            made.wait();
+            QFontDatabase::families();
+            if (c != nullptr) {
+                uselocale(LC_GLOBAL_LOCALE);
+                freelocale(c);
+            }
+        });
         DisplayFailureGuard guard;
         d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
+        d->qappMade.count_down();
     }
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
     std::setlocale(LC_NUMERIC, "C");
-    if (d->qapp) // after Qt has set the locale, which the font configuration's reader uses
-        d->fontList = std::jthread([] { QFontDatabase::families(); });
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     const AppResources* res = RegisteredAppResources();
@@ -114,6 +166,8 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
             };
         }
     }
+    if (res != nullptr && res->iconFiles != nullptr)
+        d->icon = std::make_unique<IconAfterFirstPaint>(res->iconFiles);
 }
 
 BApplication::~BApplication() {

@@ -4,12 +4,16 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <utility>
 
@@ -18,10 +22,13 @@ namespace {
 constexpr int kConnectTimeoutMs = 250;
 constexpr int kWriteTimeoutMs = 1000;
 constexpr int kRetryPauseMs = 50;
+// Out of descriptors, say: the listener is rested this long rather than polled in a spin.
+constexpr int kAcceptPauseMs = 100;
+constexpr int kListenQueue = 50;
 // A later start says its one line at once; a connection still silent after this is dropped.
 constexpr int kPeerTimeoutMs = 1000;
-// Beyond these and the few Qt holds, connections wait in the kernel's queue at no descriptor.
-constexpr qsizetype kMaxPeers = 4;
+// Beyond these, connections wait in the kernel's queue at no descriptor.
+constexpr size_t kMaxPeers = 4;
 const QByteArray kActivateRequest = "activate\n";
 
 QString FileNameFor(const QString& key) {
@@ -65,6 +72,21 @@ QString OwnCacheFolder() {
     return folder;
 }
 
+bool AddressOf(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (name.isEmpty() || static_cast<size_t>(name.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    return true;
+}
+
+void SetSendTimeout(int fd, int ms) {
+    const timeval wait{ms / 1000, (ms % 1000) * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+}
+
 // A real folder (not a link) of this user's that nobody else may enter.
 bool IsPrivateFolder(const QString& folder) {
     struct stat info {};
@@ -100,9 +122,16 @@ SingleLaunch::SingleLaunch(const QString& key, const QString& lockFolder)
 
 SingleLaunch::~SingleLaunch() {
     // Emptied first, so a connection closing as it goes finds nothing to drop.
-    const QSet<QLocalSocket*> peers = std::exchange(peers_, {});
-    qDeleteAll(peers);
-    server_.close();
+    const auto peers = std::exchange(peers_, {});
+    for (const auto& [peer, said] : peers) {
+        close(static_cast<int>(peer->socket()));
+        delete peer;
+    }
+    if (listener_ >= 0) {
+        incoming_.reset();
+        close(listener_);
+        unlink(QFile::encodeName(serverName_).constData());
+    }
     if (lock_.isLocked())
         lock_.unlock();
 }
@@ -131,24 +160,44 @@ SingleLaunch::Outcome SingleLaunch::Claim(int patienceMs) {
 }
 
 bool SingleLaunch::AskRunningCopy() const {
-    QLocalSocket socket;
-    socket.connectToServer(serverName_);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
+    sockaddr_un address{};
+    if (!AddressOf(serverName_, address))
         return false;
-    socket.write(kActivateRequest);
-    const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs);
-    socket.disconnectFromServer();
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // A connection waits this long while the running copy's queue is full.
+    SetSendTimeout(fd, kConnectTimeoutMs);
+    bool sent = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (sent) {
+        SetSendTimeout(fd, kWriteTimeoutMs);
+        const auto size = static_cast<size_t>(kActivateRequest.size());
+        sent = send(fd, kActivateRequest.constData(), size, MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(size);
+    }
+    close(fd);
     return sent;
 }
 
 bool SingleLaunch::Listen() {
-    // Only the lock's holder gets here, so a socket left by a killed copy is ours to replace.
-    QLocalServer::removeServer(serverName_);
-    // Qt then holds at most three connections not yet taken; the rest wait in the kernel.
-    server_.setMaxPendingConnections(1);
-    QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] { Accept(); });
-    if (server_.listen(serverName_))
-        return true;
+    sockaddr_un address{};
+    if (AddressOf(serverName_, address)) {
+        // Only the lock's holder gets here, so a socket left by a killed copy is ours to
+        // replace.
+        unlink(address.sun_path);
+        listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (listener_ >= 0 &&
+            bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            listen(listener_, kListenQueue) == 0) {
+            incoming_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
+            QObject::connect(incoming_.get(), &QSocketNotifier::activated, incoming_.get(),
+                             [this] { Accept(); });
+            return true;
+        }
+        if (listener_ >= 0)
+            close(listener_);
+        listener_ = -1;
+    }
     // Unreachable, this copy would leave every later start waiting for an answer.
     lock_.unlock();
     return false;
@@ -156,32 +205,54 @@ bool SingleLaunch::Listen() {
 
 void SingleLaunch::Accept() {
     while (peers_.size() < kMaxPeers) {
-        QLocalSocket* peer = server_.nextPendingConnection();
-        if (peer == nullptr)
+        const int fd = accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                incoming_->setEnabled(false);
+                QTimer::singleShot(kAcceptPauseMs, incoming_.get(),
+                                   [this] { incoming_->setEnabled(peers_.size() < kMaxPeers); });
+            }
             return;
-        peers_.insert(peer);
-        QObject::connect(peer, &QLocalSocket::readyRead, peer, [this, peer] { Read(peer); });
-        QObject::connect(peer, &QLocalSocket::disconnected, peer, [this, peer] { Drop(peer); });
+        }
+        auto* peer = new QSocketNotifier(fd, QSocketNotifier::Read);
+        peers_.emplace(peer, QByteArray());
+        QObject::connect(peer, &QSocketNotifier::activated, peer, [this, peer] { Read(peer); });
         QTimer::singleShot(kPeerTimeoutMs, peer, [this, peer] { Drop(peer); });
-        if (peer->bytesAvailable() > 0)
-            Read(peer);
     }
+    // Full: later connections wait in the kernel's queue until a slot is free.
+    incoming_->setEnabled(false);
 }
 
-void SingleLaunch::Read(QLocalSocket* peer) {
-    if (!peer->canReadLine() && peer->bytesAvailable() < kActivateRequest.size())
+void SingleLaunch::Read(QSocketNotifier* peer) {
+    const auto it = peers_.find(peer);
+    if (it == peers_.end())
         return;
-    const bool activate = peer->read(kActivateRequest.size()) == kActivateRequest;
+    QByteArray& said = it->second;
+    char buf[16];
+    const auto wanted = static_cast<size_t>(kActivateRequest.size() - said.size());
+    const ssize_t n = recv(static_cast<int>(peer->socket()), buf, wanted, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n > 0) {
+        said.append(buf, n);
+        if (said.size() < kActivateRequest.size() && !said.endsWith('\n'))
+            return;
+    }
+    const bool activate = said == kActivateRequest;
     Drop(peer);
     if (activate && onActivate)
         onActivate();
 }
 
-void SingleLaunch::Drop(QLocalSocket* peer) {
-    if (!peers_.remove(peer))
+void SingleLaunch::Drop(QSocketNotifier* peer) {
+    if (peers_.erase(peer) == 0)
         return;
-    peer->abort();
+    peer->setEnabled(false);
+    close(static_cast<int>(peer->socket()));
     peer->deleteLater();
     // A slot is free: take the next waiting connection, if any.
-    QTimer::singleShot(0, &server_, [this] { Accept(); });
+    if (incoming_ != nullptr)
+        incoming_->setEnabled(true);
 }

@@ -4,15 +4,15 @@
 // stale at once.
 #pragma once
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QLockFile>
-#include <QSet>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
-class QLocalSocket;
+class QSocketNotifier;
 
 class SingleLaunch {
 public:
@@ -42,15 +42,17 @@ private:
     bool AskRunningCopy() const;
     bool Listen();
     void Accept();
-    void Read(QLocalSocket* peer);
-    void Drop(QLocalSocket* peer);
+    void Read(QSocketNotifier* peer);
+    void Drop(QSocketNotifier* peer);
 
     QString folder_;
     QString lockPath_;
     QString serverName_;
     QLockFile lock_;
-    QLocalServer server_;
-    QSet<QLocalSocket*> peers_; // open connections, never more than a handful
+    int listener_ = -1;
+    std::unique_ptr<QSocketNotifier> incoming_;
+    // Open connections, never more than a handful, with what each has said so far.
+    std::map<QSocketNotifier*, QByteArray> peers_;
 };
 
 // Claims single launch in the session's runtime folder or, when that cannot be used, in a

@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh play|package|test
 set -euo pipefail
 
-play=(g++ cmake make qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
+play=(g++ cmake make qt6-base-dev libfontconfig-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
 # Building the .deb: dpkg-shlibdeps finds the libraries' packages, with file telling ELF apart.
 package=("${play[@]}" dpkg-dev file)
 test=("${package[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
