@@ -100,6 +100,9 @@ def run(cmd, timeout):
     except subprocess.TimeoutExpired:
         os.killpg(p.pid, signal.SIGKILL)
         return None, p.communicate()[0]
+    except KeyboardInterrupt:
+        os.killpg(p.pid, signal.SIGKILL)
+        raise
 
 
 def compile(build):
@@ -216,6 +219,13 @@ def main():
             print(f"{path}:{no} {op}: {before.strip()}  →  {after.strip()}")
         return
     signal.signal(signal.SIGTERM, interrupt)
+    try:
+        measure(args, found, picked)
+    except KeyboardInterrupt:
+        sys.exit("interrupted; the source is restored")
+
+
+def measure(args, found, picked):
     subprocess.run(["cmake", "-S", ".", "-B", args.build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                     "-DTUMBLEGEM_BENCH=OFF", "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"],
                    check=True, stdout=subprocess.DEVNULL)
@@ -228,10 +238,7 @@ def main():
     print(f"clean run: {time.time() - start:.0f} s; {len(found)} candidates, judging {len(picked)}",
           flush=True)
     start = time.time()
-    try:
-        results = judge_all(args, picked, judge)
-    except KeyboardInterrupt:
-        sys.exit("interrupted; the source is restored")
+    results = judge_all(args, picked, judge)
     report(args, results, len(found), time.time() - start)
 
 
