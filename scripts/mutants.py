@@ -145,6 +145,14 @@ class Judge:
 
 def judge_all(args, picked, judge):
     results = []
+    try:
+        judge_each(args, picked, judge, results)
+    except KeyboardInterrupt:
+        print(f"interrupted; the source is restored; reporting the {len(results)} judged", flush=True)
+    return results
+
+
+def judge_each(args, picked, judge, results):
     for i, (path, no, op, before, after) in enumerate(picked, 1):
         start, source = time.time(), Path(path).read_text()
         lines = source.split("\n")
@@ -159,18 +167,19 @@ def judge_all(args, picked, judge):
         results.append(dict(file=path, line=no, op=op, before=before.strip(), after=after.strip(),
                             verdict=verdict, failed=failed, seconds=round(time.time() - start)))
         print(f"[{i}/{len(picked)}] {path}:{no} {op}: {verdict} "
-              f"({results[-1]['seconds']} s) {', '.join(failed[:3])}", flush=True)
-    return results
+              f"({results[-1]['seconds']} s) {', '.join(failed)}", flush=True)
 
 
-def report(args, results, total_candidates, seconds):
+def report(args, results, picked, total_candidates, seconds):
     built = [r for r in results if r["verdict"] != "did not build"]
     caught = [r for r in built if r["verdict"] == "caught"]
     commit = run(["git", "rev-parse", "--short", "HEAD"], 30)[1].strip()
     lines = [f"# Mutation testing: {len(caught)} caught / {len(built)} built / {len(results)} judged",
              "", f"Command: `python3 scripts/mutants.py {' '.join(sys.argv[1:])}`  ",
              f"Commit {commit}, {total_candidates} candidate faults in {' '.join(args.dirs)}, "
-             f"{seconds / 60:.0f} min, {seconds / max(len(results), 1):.0f} s a fault.", "",
+             f"{seconds / 60:.0f} min, {seconds / max(len(results), 1):.0f} s a fault."
+             + (f" Stopped after {len(results)} of {len(picked)}." if len(results) < len(picked) else ""),
+             "",
              "## Survivors", ""]
     fmt = lambda r: f"- {r['file']}:{r['line']} ({r['op']}): `{r['before']}` → `{r['after']}`"
     lines += [fmt(r) for r in built if r["verdict"] == "survived"] or ["None."]
@@ -239,7 +248,7 @@ def measure(args, found, picked):
           flush=True)
     start = time.time()
     results = judge_all(args, picked, judge)
-    report(args, results, len(found), time.time() - start)
+    report(args, results, picked, len(found), time.time() - start)
 
 
 if __name__ == "__main__":
