@@ -8,7 +8,7 @@ Usage, from the project root:
 
 The candidates depend only on the code under --dirs, and the same seed always picks the same
 ones (a smaller --max picks a prefix of a larger one), so runs before and after a change to the
-tests judge the same faults. Each fault is built, then judged by the unit-test executables
+tests judge the same faults; an interrupted run reports those judged so far. Each fault is built, then judged by the unit-test executables
 (fast stage) and, if those pass, by every other test except the labels long and package.
 --full runs both stages for every fault and records which tests failed, then names the tests
 that alone catch some fault and those that never catch anything alone.
@@ -171,6 +171,7 @@ def judge_each(args, picked, judge, results):
 
 
 def report(args, results, picked, total_candidates, seconds):
+    results = sorted(results, key=lambda r: (r["file"], r["line"], r["op"], r["after"]))
     built = [r for r in results if r["verdict"] != "did not build"]
     caught = [r for r in built if r["verdict"] == "caught"]
     commit = run(["git", "rev-parse", "--short", "HEAD"], 30)[1].strip()
@@ -216,15 +217,18 @@ def main():
     ap.add_argument("--full", action="store_true")
     ap.add_argument("--out")
     ap.add_argument("--fast-timeout", type=int, default=60, help="seconds for one unit test")
+    ap.add_argument("--skip-clean", action="store_true",
+                    help="trust that the unchanged code passes (checked on this build already)")
     ap.add_argument("--list", action="store_true", help="only print the picked faults")
     args = ap.parse_args()
     files = sorted(p for d in args.dirs for p in Path(d).rglob("*") if p.suffix in (".cpp", ".h"))
     found = sorted(candidates(files), key=lambda c: (c[0], c[1], c[2], c[4]))
     picked = list(found)
     random.Random(args.seed).shuffle(picked)
-    picked = sorted(picked[:args.max], key=lambda c: (c[0], c[1], c[2], c[4]))
+    # Judged in the drawn order, so a run stopped after K faults judged those of --max K.
+    picked = picked[:args.max]
     if args.list:
-        for path, no, op, before, after in picked:
+        for path, no, op, before, after in sorted(picked):
             print(f"{path}:{no} {op}: {before.strip()}  →  {after.strip()}")
         return
     signal.signal(signal.SIGTERM, interrupt)
@@ -242,7 +246,7 @@ def measure(args, found, picked):
     if not compile(args.build):
         sys.exit("the unchanged code must build first")
     judge = Judge(args.build, args.fast_timeout)
-    if failed := judge.tests(True):
+    if not args.skip_clean and (failed := judge.tests(True)):
         sys.exit(f"the unchanged code must pass first; failed: {', '.join(failed)}")
     print(f"clean run: {time.time() - start:.0f} s; {len(found)} candidates, judging {len(picked)}",
           flush=True)
