@@ -117,6 +117,8 @@ class Judge:
     def __init__(self, build, fast_timeout):
         self.build = build
         shown = json.loads(run(["ctest", "--test-dir", build, "--show-only=json-v1"], 300)[1])
+        self.names = [t["name"] for t in shown["tests"] if not {"long", "package"} & set(
+            next((p["value"] for p in t.get("properties", []) if p["name"] == "LABELS"), []))]
         unit = [t["name"] for t in shown["tests"]
                 if any(str(a).startswith("--gtest_filter") for a in t.get("command", []))]
         names = "|".join(re.sub(r"([][.*+?^$()|\\])", r"\\\1", n) for n in unit)
@@ -170,7 +172,7 @@ def judge_each(args, picked, judge, results):
               f"({results[-1]['seconds']} s) {', '.join(failed)}", flush=True)
 
 
-def report(args, results, picked, total_candidates, seconds):
+def report(args, results, picked, total_candidates, seconds, names):
     results = sorted(results, key=lambda r: (r["file"], r["line"], r["op"], r["after"]))
     built = [r for r in results if r["verdict"] != "did not build"]
     caught = [r for r in built if r["verdict"] == "caught"]
@@ -191,14 +193,17 @@ def report(args, results, picked, total_candidates, seconds):
     if args.full:
         alone, anywhere = {}, {}
         for r in caught:
-            for t in r["failed"]:
+            tests = {re.sub(r" \(.*\)$", "", t) for t in r["failed"]}
+            for t in tests:
                 anywhere[t] = anywhere.get(t, 0) + 1
-            if len(r["failed"]) == 1:
-                alone.setdefault(r["failed"][0], []).append(f"{r['file']}:{r['line']}")
+            if len(tests) == 1:
+                alone.setdefault(tests.pop(), []).append(f"{r['file']}:{r['line']}")
         lines += ["", "## Tests that alone catch some fault", ""]
         lines += [f"- {t}: {', '.join(f)}" for t, f in sorted(alone.items())] or ["None."]
         lines += ["", "## Tests that never catch a fault alone (faults caught with others)", ""]
         lines += [f"- {t}: {n}" for t, n in sorted(anywhere.items()) if t not in alone] or ["None."]
+        lines += ["", "## Tests that caught none of these faults", ""]
+        lines += [", ".join(t for t in names if t not in anywhere) or "None."]
     text = "\n".join(lines) + "\n"
     if args.out:
         Path(args.out).parent.mkdir(parents=True, exist_ok=True)
@@ -252,7 +257,7 @@ def measure(args, found, picked):
           flush=True)
     start = time.time()
     results = judge_all(args, picked, judge)
-    report(args, results, picked, len(found), time.time() - start)
+    report(args, results, picked, len(found), time.time() - start, judge.names)
 
 
 if __name__ == "__main__":
