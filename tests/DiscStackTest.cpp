@@ -33,19 +33,16 @@ void PaintOneByOne(QImage& image, int cx, int cy, const Stack& discs, int scale)
     }
 }
 
+// clang-format off
 const Stack kStacks[] = {
-    {{9, 0x282828},
-     {8, 0xc81414},
-     {7, 0xd21e1e},
-     {6, 0xdc2828},
-     {5, 0xe63232},
-     {4, 0xf03c3c},
+    {{9, 0x282828}, {8, 0xc81414}, {7, 0xd21e1e}, {6, 0xdc2828}, {5, 0xe63232}, {4, 0xf03c3c},
      {3, 0xfa4646}},                               // a gem
     {{9, 0xc80000}, {7, 0x00c800}, {5, 0x0000c8}}, // a magic gem
     {{3, 0x102030}, {9, 0x405060}, {5, 0x708090}}, // a larger disc after a smaller one
     {{0, 0xffffff}, {1, 0x000000}},
     {{14, 0x336699}, {2, 0x996633}}, // larger than the cache holds
 };
+// clang-format on
 
 // Centers inside the image and across each edge. The stacks in several colors are more than
 // the cache has slots, so each is composed, copied, pushed out and composed again.
@@ -84,8 +81,8 @@ TEST(DiscStack, LaterFillsCoverHeldDiscs) {
     TumbleView view(kViewFrame);
     view.SetOurColor(1);
     view.DrawGem(2, 5);
-    FillView(view, {1, 2, 3, 255});
-    EXPECT_EQ(InkBox(view.Snapshot(), kViewBounds, {1, 2, 3}).right, -1);
+    FillView(view, {1, 2, 3});
+    EXPECT_EQ(InkBox(view.Snapshot(), kViewBounds, {1, 2, 3}).right(), -1);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "tests/GameTest.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
@@ -13,12 +12,11 @@ QImage OnScreen() {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
 
-using AnyRatio = GameTest;
+struct AnyRatio : GameTest {
+    AnyRatio() : GameTest(true) {}
+};
 
 TEST_F(AnyRatio, PartialUpdatesShowWhatAFullRepaintShows) {
-    window.Show();
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents();
     view->StartGame();
     window.SetPulseRate(0);
     // Each pause of a clearing shows the well as it is, before the event loop runs again.
@@ -28,14 +26,13 @@ TEST_F(AnyRatio, PartialUpdatesShowWhatAFullRepaintShows) {
         if (++pauses, view->Widget()->devicePixelRatioF() != 1)
             return;
         const QImage screen = OnScreen();
-        for (int x = 0; x < kWellColumns; ++x) {
+        for (int x = 0; x < kWellColumns; ++x)
             for (int y = kFirstVisibleRow; y < kWellRows; ++y) {
                 const BPoint c = GemCenter(x, y);
                 const QPoint at = view->Widget()->mapToGlobal(QPoint(c.x, c.y));
                 EXPECT_EQ(screen.pixel(at) == qRgb(255, 255, 255), view->board[x][y] == kEmpty)
                     << "pause " << pauses << ", cell " << x << ", " << y;
             }
-        }
     };
     // The piece moves left, turns, falls and completes the bottom row, which clears.
     SetBoard(*view, "....2..\n"

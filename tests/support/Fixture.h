@@ -42,31 +42,24 @@ int CountGems(const TumbleView& view);
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems);
 // "x0,y0,x1,y1,x2,y2,values", e.g. "3,8,3,9,3,10,123".
 std::string PieceText(const TumbleView& view);
+// What cell (x, y) holds, and whether that is a gem of the piece in play over the board.
+std::pair<uint8, bool> Held(const TumbleView& view, int x, int y, bool withPiece = true);
 
-// The color of view pixel (x, y), sampled at the center of its device pixels.
 struct Rgb {
     int r, g, b;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 std::ostream& operator<<(std::ostream& os, const Rgb& c);
-constexpr Rgb ToRgb(rgb_color c) {
-    return {c.red, c.green, c.blue};
-}
 constexpr Rgb kWhite{255, 255, 255};
+// The color of view pixel (x, y) when all its device pixels agree, else (-1, -1, -1).
 Rgb PixelAt(const QImage& image, int x, int y);
-Rgb CellCenter(const QImage& image, int x, int y);
-// A gem of this base color at distance d (0 to 9) from its center: discs brightening by 10
-// towards the center inside a dark ring. The magic gem's three rings.
-Rgb GemRing(Rgb base, int d);
-Rgb MagicRing(int d);
-
+// A gem holding value at distance d (0 to 9) from its center: discs brightening by 10 towards
+// the center inside a dark ring, or the magic gem's three rings.
+Rgb GemRing(uint8 value, int d);
 // Paints the whole view in one color, so that whatever a drawing leaves alone stays visible.
-void FillView(BView& view, rgb_color color);
-// The pixels within area that differ from the background; empty when left > right.
-struct Box {
-    int left = 0, top = 0, right = -1, bottom = -1;
-};
-Box InkBox(const QImage& image, BRect area, Rgb background);
+void FillView(BView& view, Rgb color);
+// The pixels within area that differ from the background; a null rectangle when none do.
+QRect InkBox(const QImage& image, BRect area, Rgb background);
 // Paints the whole view in a color the game never draws, so a later Redraw shows.
 void PaintMarker(TumbleView& view);
 // The first visible cell whose center does not show what the well or the piece in play holds
