@@ -8,14 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <vector>
 
 TEST(FuzzReplay, CorpusAndRegressionsKeepEveryInvariant) {
     ScratchDir dir;
     int inputs = 0;
-    for (const char* folder : {"corpus", "regressions"}) {
-        const std::string path = std::string(TUMBLEGEM_FUZZ_DIR) + "/" + folder;
-        for (const auto& file : std::filesystem::directory_iterator(path)) {
+    for (const char* folder : {"/corpus", "/regressions"}) {
+        for (const auto& file :
+             std::filesystem::directory_iterator(TUMBLEGEM_FUZZ_DIR + std::string(folder))) {
             if (file.path().filename() == "README")
                 continue;
             std::ifstream in(file.path(), std::ios::binary);
