@@ -23,8 +23,7 @@ const char* const kStoredBests[] = {nullptr, "0",      "-5",          "100",
 TumbleView* gView = nullptr;
 const uint8 *gNext = nullptr, *gEnd = nullptr;
 std::string gGems; // each column's gems at a clearing's first pause
-int gPauses = 0;
-int32 gRoundScore = 0, gBest = 0, gDiskBest = 0;
+int32 gPauses = 0, gRoundScore = 0, gBest = 0, gDiskBest = 0;
 bool gDiskKnown = false;
 
 uint8 Next() {
@@ -143,8 +142,7 @@ void Apply() {
 Played gPlayed;
 
 std::string RunActions(const uint8* data, size_t size) {
-    gNext = data;
-    gEnd = data + size;
+    gEnd = (gNext = data) + size;
     const unsigned seed = Next();
     const char* stored = kStoredBests[Next() % std::size(kStoredBests)];
     unlink(kScoreFileName);

@@ -52,8 +52,7 @@ TEST(Soak, AMillionTicksOfRandomRounds) {
         ASSERT_EQ(RunActions(input.data(), input.size()), "") << gPlayed.ticks << " ticks";
         warmKiB = warmKiB > 0 ? warmKiB : residentKiB();
     }
-    std::printf("soak: %lld ticks, %lld clearings; resident %ld KiB after the first input, %ld "
-                "KiB at the end\n",
+    std::printf("soak: %lld ticks, %lld clearings, %ld KiB after the first input, %ld at the end\n",
                 gPlayed.ticks, gPlayed.clearings, warmKiB, residentKiB());
     EXPECT_LE(residentKiB(), warmKiB + 1024);
 }

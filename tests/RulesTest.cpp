@@ -17,10 +17,10 @@ TEST_F(Rules, KeysMoveThePieceAndLandingsScoreClearAndCollapse) {
         const char* boards;
         const char* shown = nullptr; // the lowest rows and the score at each pause
     } cases[] = {
-        {"\x1c\x1c", 0, 0, // to the wall and no further
-         ".a.....  a......\n"
-         ".b.....  b......\n"
-         ".c.....  c......"},
+        {"\x1c\x1c\x1e", 0, 0, // to the wall and no further; up rotates the values down
+         ".a.....  d......\n"
+         ".m.....  a......\n"
+         ".d.....  m......"},
         {"\x1d\x1d", 0, 0,
          ".....a.  ......a\n"
          ".....b.  ......b\n"
@@ -39,10 +39,6 @@ TEST_F(Rules, KeysMoveThePieceAndLandingsScoreClearAndCollapse) {
          "2b2....  2a2....\n"
          "1c1....  1b1....\n"
          "2.2....  2c2...."},
-        {"\x1e", 0, 0,
-         "...a...  ...d...\n"
-         "...m...  ...a...\n"
-         "...d...  ...m..."},
         {"\x1f", 0, 0, // on the floor: two gems and a magic are no run
          "......a  ......1\n"
          "......b  ......2\n"
