@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -22,13 +21,9 @@ const char* const kStoredBests[] = {nullptr, "0",      "-5",          "100",
                                     "",      "+7",     "-2147483648", "12abc"};
 
 TumbleView* gView = nullptr;
-const uint8* gNext = nullptr;
-const uint8* gEnd = nullptr;
+const uint8 *gNext = nullptr, *gEnd = nullptr;
 std::string gGems; // each column's gems at a clearing's first pause
-int gPauses = 0;
-int32 gRoundScore = 0;
-int32 gBest = 0;
-int32 gDiskBest = 0;
+int32 gPauses = 0, gRoundScore = 0, gBest = 0, gDiskBest = 0;
 bool gDiskKnown = false;
 
 uint8 Next() {
@@ -56,10 +51,9 @@ void Pause(bigtime_t) {
     Check(++gPauses <= kMaxPauses, "the clearings of one landing never end");
     Check(gView->busy == 1, "busy is not set during a clearing");
     gPlayed.clearings += gPauses % 2;
-    if (gPauses % 2 == 1)
-        gGems = Gems();
-    else
-        Check(Gems() == gGems, "the fall changed the gems of a column or their order");
+    Check(gPauses % 2 == 1 || Gems() == gGems,
+          "the fall changed the gems of a column or their order");
+    gGems = Gems();
 }
 
 void CheckDisk() {
@@ -81,20 +75,18 @@ void CheckRest() {
     gPauses = 0;
     Check(std::all_of(v.board[0], v.board[kWellColumns], [](uint8 c) { return c <= MAGIC; }),
           "a cell of the well holds a value out of range");
-    const int32 x = v.piecePos[0];
-    const int32 top = v.piecePos[1];
+    const int32 x = v.piecePos[0], top = v.piecePos[1];
     if (v.gameState == kIdle)
         Check(std::count(v.piecePos, v.piecePos + 2 * kPieceGems, 0) == 2 * kPieceGems,
               "a piece is left while Idle");
     else
         Check(x >= 0 && x < kWellColumns && top >= 0 && top + kPieceGems <= kWellRows,
               "the piece left the well");
-    for (int32 gem = 0; gem < kPieceGems && v.gameState != kIdle; ++gem) {
+    for (int32 gem = 0; gem < kPieceGems && v.gameState != kIdle; ++gem)
         Check(v.piecePos[2 * gem] == x && v.piecePos[2 * gem + 1] == top + gem &&
                   v.board[x][top + gem] == kEmpty && v.pieceColor[gem] >= 1 &&
                   v.pieceColor[gem] <= MAGIC,
               "the piece is not three colored gems in one column over empty cells");
-    }
     Check(v.score >= gRoundScore, "the score went down within a round");
     Check(v.highScore >= gBest, "the best score went down");
     gRoundScore = v.score;
@@ -113,16 +105,15 @@ void Apply() {
     if (op >= kOpEditCell && op <= kOpHiddenMagic) {
         // All three edits: column x, rows from..to get (base + step*i) % 9.
         const int32 x = Next() % kWellColumns;
-        int32 from = Next() % (op == kOpHiddenMagic ? kFirstVisibleRow : kWellRows);
-        int32 to = op == kOpFillColumn ? Next() % kWellRows : from;
-        const int base = op == kOpHiddenMagic ? MAGIC : Next();
-        const int step = op == kOpFillColumn ? Next() : 0;
-        if (from > to)
-            std::swap(from, to);
-        for (int32 y = from; y <= to; ++y) {
+        const int32 a = Next() % (op == kOpHiddenMagic ? kFirstVisibleRow : kWellRows);
+        const int32 b = op == kOpFillColumn ? Next() % kWellRows : a;
+        const int base = op == kOpHiddenMagic ? MAGIC : Next(),
+                  step = op == kOpFillColumn ? Next() : 0;
+        for (int32 y = std::min(a, b); y <= std::max(a, b); ++y) {
             const int8* p = v.piecePos;
             if (v.gameState == kIdle || x != p[0] || y < p[1] || y >= p[1] + kPieceGems)
-                v.board[x][y] = static_cast<uint8>((base + step * (y - from)) % (MAGIC + 1));
+                v.board[x][y] =
+                    static_cast<uint8>((base + step * (y - std::min(a, b))) % (MAGIC + 1));
         }
     }
     if (op == kOpTableKey)
@@ -130,8 +121,7 @@ void Apply() {
     if (op == kOpRawKey) {
         char bytes[4] = {};
         const int n = Next() % 5;
-        for (int i = 0; i < n; ++i)
-            bytes[i] = static_cast<char>(Next());
+        std::generate_n(bytes, n, [] { return static_cast<char>(Next()); });
         v.KeyDown(bytes, n);
     }
     if (op == kOpNewGame && v.gameState == kIdle) { // the window offers it between rounds only
@@ -152,33 +142,24 @@ void Apply() {
 Played gPlayed;
 
 std::string RunActions(const uint8* data, size_t size) {
-    gNext = data;
-    gEnd = data + size;
+    gEnd = (gNext = data) + size;
     const unsigned seed = Next();
     const char* stored = kStoredBests[Next() % std::size(kStoredBests)];
     unlink(kScoreFileName);
     unlink(kScoreTempName);
     if (stored != nullptr)
         std::ofstream(kScoreFileName, std::ios::binary) << stored;
-    // One window and view for the whole run, made once and never deleted: they would
-    // outlive the QApplication.
-    static GameWindow* game = nullptr;
-    if (game == nullptr)
-        game = new GameWindow(MakeGameWindow(nullptr, true));
-    gView = game->view;
-    // The view as if built afresh.
+    // One window for the whole run, made once and never deleted: it would outlive the
+    // QApplication. Each input gets a view built afresh in it.
+    static GameWindow* game = new GameWindow(MakeGameWindow(nullptr, true));
     PumpEvents();
-    TumbleView& v = *gView;
-    v.gameState = kIdle;
-    std::fill_n(v.board[0], sizeof v.board, kEmpty);
-    std::fill_n(v.marks[0], sizeof v.marks, 0);
-    std::fill_n(v.piecePos, sizeof v.piecePos, 0);
-    std::fill_n(v.pieceColor, sizeof v.pieceColor, 0);
-    std::fill_n(v.textBuf, sizeof v.textBuf, 0);
-    v.runLength = v.score = v.highScore = 0;
-    v.savedColor = {0, 0, 0, 0};
+    // The view as if built afresh, but for what the game writes before it reads.
+    TumbleView& v = *(gView = game->view);
+    v.gameState = v.score = v.highScore = 0;
     v.busy = 0;
     v.drawOn = 1;
+    std::fill_n(v.board[0], sizeof v.board, kEmpty);
+    std::fill_n(v.piecePos, sizeof v.piecePos, 0);
     v.LoadHighScore();
     game->window->SetPulseRate(0);
     srand(seed); // the view seeds from the clock; a replay must meet the same gems

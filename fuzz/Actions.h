@@ -5,7 +5,6 @@
 
 #include "game/TumbleView.h"
 
-#include <cstddef>
 #include <string>
 
 // Input: a seed for rand, the stored best (an index into a list of score files), then actions:
@@ -25,11 +24,7 @@ enum Op : uint8 {
     kOpCount
 };
 
-struct Played {
-    long long ticks = 0, clearings = 0;
-};
-
 // Plays the input on a view built afresh in a window, in the working directory, from a score
 // file made afresh; needs a QApplication. Gives the first broken invariant, or "".
 std::string RunActions(const uint8* data, size_t size);
-extern Played gPlayed;
+extern struct Played { long long ticks = 0, clearings = 0; } gPlayed;

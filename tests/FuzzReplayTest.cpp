@@ -8,14 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <vector>
 
 TEST(FuzzReplay, CorpusAndRegressionsKeepEveryInvariant) {
     ScratchDir dir;
     int inputs = 0;
-    for (const char* folder : {"corpus", "regressions"}) {
-        const std::string path = std::string(TUMBLEGEM_FUZZ_DIR) + "/" + folder;
-        for (const auto& file : std::filesystem::directory_iterator(path)) {
+    for (const char* folder : {"/corpus", "/regressions"}) {
+        for (const auto& file :
+             std::filesystem::directory_iterator(TUMBLEGEM_FUZZ_DIR + std::string(folder))) {
             if (file.path().filename() == "README")
                 continue;
             std::ifstream in(file.path(), std::ios::binary);
@@ -53,8 +52,7 @@ TEST(Soak, AMillionTicksOfRandomRounds) {
         ASSERT_EQ(RunActions(input.data(), input.size()), "") << gPlayed.ticks << " ticks";
         warmKiB = warmKiB > 0 ? warmKiB : residentKiB();
     }
-    std::printf("soak: %lld ticks, %lld clearings; resident %ld KiB after the first input, %ld "
-                "KiB at the end\n",
+    std::printf("soak: %lld ticks, %lld clearings, %ld KiB after the first input, %ld at the end\n",
                 gPlayed.ticks, gPlayed.clearings, warmKiB, residentKiB());
     EXPECT_LE(residentKiB(), warmKiB + 1024);
 }
