@@ -107,9 +107,8 @@ TEST_F(WindowTest, AboutBoxHoldsTheRoundUntilCoolIsPressed) {
     PlayBetterRound();
     const int8 pieceRow = view->piecePos[5];
     std::string seen;
-    QObject scope; // the check goes with the test
     // Inside the box's event loop, longer than a pulse interval after it opened.
-    QTimer::singleShot(2 * kPulseRate / 1000, &scope, [&] {
+    QTimer::singleShot(2 * kPulseRate / 1000, widget, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = (box->windowTitle() + " | " + box->text() + " | " + box->buttons()[0]->text())

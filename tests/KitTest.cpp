@@ -2,7 +2,6 @@
 // copy and the fallback to the cache folder are tests/e2e/single_launch.sh's.
 #include "platform/Application.h"
 #include "platform/SingleLaunch.h"
-#include "platform/Window.h"
 #include "tests/support/Fixture.h"
 
 #include <QFile>
