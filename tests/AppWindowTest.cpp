@@ -55,15 +55,14 @@ protected:
 } // namespace
 
 TEST_F(WindowTest, MenusCarryCtrlShortcutsAndTheWindowKeepsItsSize) {
-    std::string menus;
+    QString menus; // a separator is an item with neither text nor shortcut
     for (QAction* title : widget->findChild<QMenuBar*>()->actions()) {
-        menus += title->text().toStdString() + ":";
+        menus += title->text() + ":";
         for (QAction* item : title->menu()->actions())
-            menus += item->isSeparator() ? " -,"
-                                         : " " + item->text().toStdString() + " " +
-                                               item->shortcut().toString().toStdString() + ",";
+            menus += " " + item->text() + " " + item->shortcut().toString() + ",";
     }
-    EXPECT_EQ(menus, "Game: New game Ctrl+N, End game Ctrl+E, -, Quit Ctrl+Q,Help: About Ctrl+A,");
+    EXPECT_EQ(menus.toStdString(),
+              "Game: New game Ctrl+N, End game Ctrl+E,  , Quit Ctrl+Q,Help: About Ctrl+A,");
     EXPECT_EQ(widget->minimumSize(), QSize(161, 421));
     EXPECT_EQ(widget->maximumSize(), QSize(161, 421));
 }

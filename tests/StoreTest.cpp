@@ -132,7 +132,6 @@ TEST(ScoreFile, LoadsWhatItCanAndSavesWholeOrNotAtAll) {
         // A full disk or quota: the temporary file is made, then its first write fails.
         {"every write fails", "50", "", 50, "50", 0664, kScoreFileName,
          [] {
-             signal(SIGXFSZ, SIG_IGN);
              const rlimit none{0, 0};
              setrlimit(RLIMIT_FSIZE, &none);
          }},
@@ -149,44 +148,39 @@ TEST(ScoreFile, LoadsWhatItCanAndSavesWholeOrNotAtAll) {
     }
 }
 
-// The program's folder is the working directory. A data folder made for the save is 0700:
+// The program's folder is the working directory; the player's data folder is under
+// XDG_DATA_HOME, "data", unless the row says HOME, "home". Made for the save, it is 0700:
 // nobody else may look in it.
 TEST(ScorePlace, BesideTheProgramWhileItsFolderMayBeWrittenElseInTheDataFolder) {
     const struct {
         const char* what;
-        const char* entries; // for Make; HOME is "home", and "data" is there too
-        bool dataHome;       // XDG_DATA_HOME is "data"
+        const char* entries; // for Make, after "home/ data/"
         int32 loaded;
-        const char* besideAfter;  // "": none
-        const char* playersAfter; // "": none
-        mode_t folderMode;        // of the player's data folder; 0: none
+        const char* beside;  // the file beside the program after the save; "": none
+        const char* players; // the player's file after the save; "": none
+        mode_t folderMode;   // of the player's data folder; 0: none
+        bool underHome = false;
     } cases[] = {
-        {"not writable, the best beside it to beat", "Scores.data=50 .:555", false, 50, "50", "100",
-         0700},
-        {"not writable, XDG_DATA_HOME", ".:555", true, 0, "", "100", 0700},
-        {"data folder not writable", "home/.local/share/tumblegem/:555 .:555", false, 0, "", "",
-         0555},
+        {"not writable, the best beside it to beat", "Scores.data=50 .:555", 50, "50", "100", 0700},
+        {"not writable, under HOME", ".:555", 0, "", "100", 0700, true},
+        {"data folder not writable", "data/tumblegem/:555 .:555", 0, "", "", 0555},
         {"the player's file alone counts once it exists, number or not",
-         "Scores.data=50 home/.local/share/tumblegem/ home/.local/share/tumblegem/Scores.data=abc "
-         ".:555",
-         false, 0, "50", "100", 0775},
+         "Scores.data=50 data/tumblegem/ data/tumblegem/Scores.data=abc .:555", 0, "50", "100",
+         0775},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
-        const std::string players = c.dataHome ? "data/tumblegem" : "home/.local/share/tumblegem";
+        const std::string folder = c.underHome ? "home/.local/share/tumblegem" : "data/tumblegem";
+        const auto dataHome = [] { setenv("XDG_DATA_HOME", fs::absolute("data").c_str(), 1); };
         EXPECT_EQ(LoadAndSaveAsPlayer({}, std::string("home/ data/ ") + c.entries,
-                                      [&] {
-                                          if (c.dataHome)
-                                              setenv("XDG_DATA_HOME", fs::absolute("data").c_str(),
-                                                     1);
-                                      }),
+                                      c.underHome ? std::function<void()>() : dataHome),
                   c.loaded);
-        EXPECT_EQ(dir.Read(kScoreFileName), c.besideAfter);
-        EXPECT_EQ(dir.Read(players + "/Scores.data"), c.playersAfter);
+        EXPECT_EQ(dir.Read(kScoreFileName), c.beside);
+        EXPECT_EQ(dir.Read(folder + "/Scores.data"), c.players);
         struct stat st {};
-        EXPECT_EQ(stat(players.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, c.folderMode);
-        chmod(players.c_str(), 0755);
+        EXPECT_EQ(stat(folder.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, c.folderMode);
+        chmod(folder.c_str(), 0755);
     }
 }
 
