@@ -132,6 +132,7 @@ TEST(ScoreFile, LoadsWhatItCanAndSavesWholeOrNotAtAll) {
         // A full disk or quota: the temporary file is made, then its first write fails.
         {"every write fails", "50", "", 50, "50", 0664, kScoreFileName,
          [] {
+             signal(SIGXFSZ, SIG_IGN);
              const rlimit none{0, 0};
              setrlimit(RLIMIT_FSIZE, &none);
          }},
