@@ -2,11 +2,8 @@
 // copy and the fallback to the cache folder are tests/e2e/single_launch.sh's.
 #include "platform/Application.h"
 #include "platform/SingleLaunch.h"
-#include "platform/Window.h"
-#include "tests/AppTestSupport.h"
+#include "tests/support/Fixture.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,23 +11,19 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
-#include <cstring>
-#include <functional>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
+using Outcome = SingleLaunch::Outcome;
+const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+
 class RecordingWindow : public BWindow {
 public:
-    RecordingWindow()
-        : BWindow(BRect(0, 0, 99, 99), "recording", B_TITLED_WINDOW, B_NOT_RESIZABLE) {}
+    RecordingWindow() : BWindow(BRect(0, 0, 99, 99), "recording", B_TITLED_WINDOW, 0) {}
     void MessageReceived(BMessage* message) override {
         received.push_back(message->what);
         if (message->what == 1)
@@ -45,20 +38,6 @@ public:
     size_t nestedSaw = 0;
 };
 
-const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
-
-// A guard against hangs only.
-bool WaitFor(const std::function<bool()>& condition, int guardMs = 10000) {
-    QDeadlineTimer guard(guardMs);
-    while (!condition() && !guard.hasExpired())
-        QTest::qWait(1);
-    return condition();
-}
-
-qsizetype OpenDescriptors() {
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System).size();
-}
-
 } // namespace
 
 TEST(Looper, DeliversMessagesInOrderOneAtATime) {
@@ -72,47 +51,35 @@ TEST(Looper, DeliversMessagesInOrderOneAtATime) {
     EXPECT_EQ(window->nestedSaw, 2u);
 }
 
-// A child connects to the running copy's socket as later starts would: a crowd that never
-// speaks, then one that asks it to come forward. The request gets through, and the crowd costs
-// the game no more than a handful of descriptors.
+// Connections to the running copy's socket as later starts would make: a crowd that never
+// speaks, then one that asks it to come forward. Each silent connection is dropped after a
+// second, four served at once: the request gets through, and the crowd costs the game no more
+// than a handful of descriptors.
 TEST(SingleLaunch, ARequestGetsThroughACrowdOfSilentConnections) {
-    constexpr int kSilent = 12;
-    constexpr int kHandful = 7; // four connections served at once, and room to spare
+    const auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
     QTemporaryDir folder;
     int activations = 0;
     SingleLaunch first(key, folder.path());
     first.onActivate = [&] { ++activations; };
-    ASSERT_EQ(first.Claim(0), SingleLaunch::Outcome::First);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(first.ServerName());
-    std::memcpy(address.sun_path, name.constData(),
-                std::min<size_t>(name.size(), sizeof address.sun_path - 1));
-    const qsizetype before = OpenDescriptors();
-    const pid_t crowd = fork();
-    if (crowd == 0) {
-        for (int i = 0; i <= kSilent; ++i) {
-            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-                _exit(1);
-            if (i == kSilent)
-                (void)!write(fd, "activate\n", 9);
-        }
-        for (;;)
-            pause();
+    ASSERT_EQ(first.Claim(0), Outcome::First);
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, qPrintable(first.ServerName()), sizeof address.sun_path - 1);
+    std::vector<int> crowd(13); // waiting in the kernel's queue until the game takes them
+    for (int& fd : crowd) {
+        fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     }
-    qsizetype most = before;
-    // Each silent connection is dropped after a second, four at a time.
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            most = std::max(most, OpenDescriptors());
-            return activations > 0;
-        },
-        30000));
-    kill(crowd, SIGKILL);
-    EXPECT_EQ(waitpid(crowd, nullptr, 0), crowd);
+    ASSERT_EQ(write(crowd.back(), "activate\n", 9), 9);
+    const auto before = openDescriptors();
+    auto most = before;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return most = std::max(most, openDescriptors()), activations > 0; }, 30000));
+    for (int fd : crowd)
+        close(fd);
     EXPECT_EQ(activations, 1);
-    EXPECT_LE(most, before + kHandful);
+    EXPECT_LE(most, before + 7);
 }
 
 // Taken over when nobody holds it; never while a copy holds it, even one that does not answer.
@@ -121,32 +88,30 @@ TEST(SingleLaunch, LockIsTakenOverOnlyWhenNobodyHoldsIt) {
     {
         // Holds the lock but cannot be reached, as a copy stuck before it listens.
         SingleLaunch hung(key, folder.path());
-        ASSERT_EQ(hung.Claim(0), SingleLaunch::Outcome::First);
+        ASSERT_EQ(hung.Claim(0), Outcome::First);
         QFile::remove(hung.ServerName());
-        EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), SingleLaunch::Outcome::NoAnswer);
+        EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), Outcome::NoAnswer);
     }
     // Left empty by a copy that died while making it.
-    QFile lock(SingleLaunch(key, folder.path()).LockPath());
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.close();
-    EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), SingleLaunch::Outcome::First);
+    QFile(SingleLaunch(key, folder.path()).LockPath()).open(QIODevice::WriteOnly);
+    EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), Outcome::First);
 }
 
 // Anyone who could enter the folder could take the lock's name first or talk to the game.
 TEST(SingleLaunch, LockLivesOnlyInAFolderNoOtherUserCanEnter) {
     QTemporaryDir base;
     const QString real = base.filePath(QStringLiteral("real"));
-    const QString link = base.filePath(QStringLiteral("link"));
     const QByteArray path = QFile::encodeName(real);
-    ASSERT_EQ(mkdir(path, 0700), 0);
-    ASSERT_TRUE(QFile::link(real, link));
-    EXPECT_EQ(SingleLaunch(key, real).Claim(0), SingleLaunch::Outcome::First) << "private";
-    EXPECT_EQ(SingleLaunch(key, link).Claim(0), SingleLaunch::Outcome::Unusable) << "a link";
-    ASSERT_EQ(chmod(path, 0710), 0);
-    EXPECT_EQ(SingleLaunch(key, real).Claim(0), SingleLaunch::Outcome::Unusable) << "group";
-    ASSERT_EQ(chmod(path, 0701), 0);
-    EXPECT_EQ(SingleLaunch(key, real).Claim(0), SingleLaunch::Outcome::Unusable) << "others";
-    if (geteuid() == 0 && chmod(path, 0700) == 0 && chown(path, 65534, 65534) == 0) {
-        EXPECT_EQ(SingleLaunch(key, real).Claim(0), SingleLaunch::Outcome::Unusable) << "nobody's";
+    ASSERT_TRUE(mkdir(path, 0700) == 0 && QFile::link(real, base.filePath(QStringLiteral("link"))));
+    const auto claim = [&](mode_t mode, const char* folder) {
+        chmod(path, mode);
+        return SingleLaunch(key, base.filePath(QString::fromUtf8(folder))).Claim(0);
+    };
+    EXPECT_EQ(claim(0700, "real"), Outcome::First) << "private";
+    EXPECT_EQ(claim(0700, "link"), Outcome::Unusable) << "a link";
+    EXPECT_EQ(claim(0710, "real"), Outcome::Unusable) << "group";
+    EXPECT_EQ(claim(0701, "real"), Outcome::Unusable) << "others";
+    if (geteuid() == 0 && chown(path, 65534, 65534) == 0) {
+        EXPECT_EQ(claim(0700, "real"), Outcome::Unusable) << "nobody's";
     }
 }
