@@ -149,6 +149,13 @@ TEST(ScoreFile, LoadsWhatItCanAndSavesWholeOrNotAtAll) {
     }
 }
 
+// The file is read into a buffer with no terminator: nothing past the bytes read may count.
+TEST(ScoreFile, ParsingStopsAtTheLengthRead) {
+    int32 value = 0;
+    ASSERT_TRUE(ParseScore("4567", 2, &value));
+    EXPECT_EQ(value, 45);
+}
+
 // The program's folder is the working directory; the player's data folder is under
 // XDG_DATA_HOME, "data", unless the row says HOME, "home". Made for the save, it is 0700:
 // nobody else may look in it.
