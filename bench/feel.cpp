@@ -7,6 +7,7 @@
 // Usage, under an X server whose screen holds the whole window (scripts/bench.sh feel):
 //   tumblegem_feel [--launches=N] [--falls=N] [--presses=N] PROGRAM
 // With --falls=0 --presses=0 it takes only the launches.
+#include "bench/LoadAverage.h"
 #include "game/Constants.h"
 #include "game/Layout.h"
 
@@ -101,13 +102,6 @@ double Percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     const auto rank = static_cast<size_t>(std::ceil(p * static_cast<double>(v.size())));
     return v[std::clamp<size_t>(rank, 1, v.size()) - 1];
-}
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
 }
 
 class Feel {

@@ -4,6 +4,7 @@
 //   - each clearing pause, timed around the real sleep,
 //   - process start to the first frame of the view (a fresh process, several times).
 // All clocks are CLOCK_MONOTONIC. Figures, not pass/fail.
+#include "bench/LoadAverage.h"
 #include "bench/Scenes.h"
 
 #include "platform/Snooze.h"
@@ -33,13 +34,6 @@ constexpr int kPulsesMeasured = 40; // periods, after the first pulse
 constexpr int kChainLandings = 4;   // three clearing steps each
 constexpr int kStartRuns = 11;
 constexpr const char* kChildFlag = "--first-frame";
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
 
 struct Stats {
     double mean = 0, min = 0, max = 0, worst = 0, median = 0;
