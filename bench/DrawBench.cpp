@@ -98,7 +98,8 @@ void PaintDisc(QImage& image, int cx, int cy, int radius, QColor color) {
 void BM_RedrawPainterPerCircle(benchmark::State& state) {
     TumbleView& view = HiddenWell();
     const int scale = view.BufferScale();
-    QImage image(161 * scale, 401 * scale, QImage::Format_RGB32);
+    QImage image((static_cast<int>(kViewRight) + 1) * scale,
+                 (static_cast<int>(kViewBottom) + 1) * scale, QImage::Format_RGB32);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::white);
     static constexpr QRgb kGemRgb[] = {0,        0xc81414, 0x14c814, 0x1414c8,

@@ -19,13 +19,14 @@ inline void ExpectLine(const QImage& image, int top, int bottom, const char* tex
     FillView(alone, background);
     alone.SetHighColor(20, 20, 20);
     alone.SetFontSize(size);
-    alone.MovePenTo(80 - 0.5f * alone.StringWidth(text), baseline);
+    const float center = 0.5f * kViewRight;
+    alone.MovePenTo(center - 0.5f * alone.StringWidth(text), baseline);
     alone.DrawString(text);
     const int s = static_cast<int>(image.devicePixelRatio());
-    const QRect band(0, top * s, 161 * s, (bottom - top + 1) * s);
+    const QRect band(0, top * s, (static_cast<int>(kViewRight) + 1) * s, (bottom - top + 1) * s);
     EXPECT_TRUE(image.copy(band) == alone.Snapshot().copy(band)) << text;
-    const QRect ink = InkBox(image, BRect(0, top, 160, bottom), background);
-    EXPECT_NEAR((ink.left() + ink.right()) / 2.0, 80, 1.5) << text;
+    const QRect ink = InkBox(image, BRect(0, top, kViewRight, bottom), background);
+    EXPECT_NEAR((ink.left() + ink.right()) / 2.0, center, 1.5) << text;
 }
 
 class GameTest : public ::testing::Test {
