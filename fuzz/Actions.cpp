@@ -4,6 +4,8 @@
 #include "store/ScoreFile.h"
 #include "tests/support/Fixture.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -133,7 +135,7 @@ void Apply() {
     if (op == kOpDraw)
         v.Draw(v.Bounds());
     if (op == kOpPump)
-        PumpEvents();
+        QCoreApplication::sendPostedEvents();
     CheckRest();
 }
 
@@ -152,7 +154,7 @@ std::string RunActions(const uint8* data, size_t size) {
     // One window for the whole run, made once and never deleted: it would outlive the
     // QApplication. Each input gets a view built afresh in it.
     static GameWindow* game = new GameWindow(MakeGameWindow(nullptr, true));
-    PumpEvents();
+    QCoreApplication::sendPostedEvents();
     // The view as if built afresh, but for what the game writes before it reads.
     TumbleView& v = *(gView = game->view);
     v.gameState = v.score = v.highScore = 0;

@@ -1,5 +1,6 @@
 // Discs drawn around one center are composed together (and cached) rather than painted one
 // by one; the pixels must be exactly those of painting each disc in turn.
+#include "platform/DiscBlend.h"
 #include "platform/DiscCache.h"
 #include "tests/GameTest.h"
 
@@ -13,23 +14,15 @@ struct Disc {
 };
 using Stack = std::vector<Disc>;
 
-// Every pixel blended by its coverage, one disc after another: slow and plain.
+// Every pixel of every disc's mask blended in turn: slow and plain.
 void PaintOneByOne(QImage& image, int cx, int cy, const Stack& discs, int scale) {
     for (const Disc& disc : discs) {
         const DiscMask& m = *CachedDiscMask(disc.radius, scale);
         const QPoint at = QPoint(cx - disc.radius, cy - disc.radius) * scale;
-        for (int i = 0; i < m.size() * m.size(); ++i) {
-            const QPoint p = at + QPoint(i % m.size(), i / m.size());
-            if (!image.valid(p))
-                continue;
-            const unsigned a = m.coverage(i / m.size())[i % m.size()];
-            const QRgb d = image.pixel(p);
-            const auto mix = [a](unsigned s, unsigned t) {
-                return (s * a + t * (255 - a) + 127) / 255;
-            };
-            image.setPixel(p, qRgb(mix(qRed(disc.rgb), qRed(d)), mix(qGreen(disc.rgb), qGreen(d)),
-                                   mix(qBlue(disc.rgb), qBlue(d))));
-        }
+        for (int i = 0; i < m.size() * m.size(); ++i)
+            if (const QPoint p = at + QPoint(i % m.size(), i / m.size()); image.valid(p))
+                image.setPixel(p, BlendPixel(image.pixel(p), 0xff000000u | disc.rgb,
+                                             m.coverage(i / m.size())[i % m.size()]));
     }
 }
 

@@ -8,8 +8,6 @@
 
 #include <unistd.h>
 
-namespace {
-
 using Round = GameTest;
 
 // The piece and the next number are glibc's rand from seed 4242.
@@ -99,5 +97,3 @@ TEST_F(Round, KeysAndPulsesActOnlyInTheirStates) {
         }
     }
 }
-
-} // namespace

@@ -22,17 +22,6 @@ uint8 CellValue(char c) {
     return static_cast<uint8>(board != kCells.npos ? board : piece != kCells.npos ? piece : 0);
 }
 
-std::string Rows(const TumbleView& view, int firstRow, bool withPiece) {
-    std::string out;
-    for (int y = firstRow; y < kWellRows; ++y, out += '\n') {
-        for (int x = 0; x < kWellColumns; ++x) {
-            const auto [v, piece] = Held(view, x, y, withPiece);
-            out += (piece ? kPieceCells : kCells).at(v);
-        }
-    }
-    return out;
-}
-
 // Puts gem of the piece in play at (x, y).
 void Put(TumbleView& view, int gem, int x, int y, char c) {
     view.piecePos[2 * gem] = static_cast<int8>(x);
@@ -61,15 +50,9 @@ GameWindow MakeGameWindow(TumbleView* view, bool show) {
     return game;
 }
 
-void PumpEvents() {
-    QCoreApplication::sendPostedEvents();
-}
-
 void Settle() {
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::sendPostedEvents(), QCoreApplication::processEvents();
 }
 
 void SetBoard(TumbleView& view, const char* diagram) {
@@ -89,13 +72,19 @@ void SetBoard(TumbleView& view, const char* diagram) {
     }
 }
 
-std::string BoardText(const TumbleView& view, int firstRow) {
-    return Rows(view, firstRow, false);
+std::string BoardText(const TumbleView& view, int firstRow, bool withPiece) {
+    std::string out;
+    for (int y = firstRow; y < kWellRows; ++y, out += '\n') {
+        for (int x = 0; x < kWellColumns; ++x) {
+            const auto [v, piece] = Held(view, x, y, withPiece);
+            out += (piece ? kPieceCells : kCells).at(v);
+        }
+    }
+    return out;
 }
 
 std::string LowRows(const TumbleView& view, const std::string& like) {
-    return Rows(view, kWellRows - static_cast<int>(std::count(like.begin(), like.end(), '\n')),
-                true);
+    return BoardText(view, kWellRows - static_cast<int>(std::ranges::count(like, '\n')), true);
 }
 
 std::pair<std::string, std::string> SideBySide(const char* diagram) {
@@ -106,11 +95,6 @@ std::pair<std::string, std::string> SideBySide(const char* diagram) {
         boards.second += right + '\n';
     }
     return boards;
-}
-
-int CountGems(const TumbleView& view) {
-    const std::string rows = BoardText(view);
-    return static_cast<int>(rows.size() - std::count(rows.begin(), rows.end(), '.')) - kWellRows;
 }
 
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems) {

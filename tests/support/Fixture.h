@@ -21,8 +21,6 @@ struct GameWindow {
 };
 GameWindow MakeGameWindow(TumbleView* view = nullptr, bool show = false);
 
-// Delivers posted messages only: no timer runs, so the game's pulse stays still.
-void PumpEvents();
 // Handles whatever is queued, paints and timers included, and what that posts in turn.
 void Settle();
 
@@ -31,13 +29,12 @@ void Settle();
 //   lowercase: the falling piece, top gem first ('a' is 1 ... 'g' is 7, 'm' magic)
 // SetBoard fills the lowest rows of the well from the diagram and empties the rows above.
 void SetBoard(TumbleView& view, const char* diagram);
-// The well's rows from firstRow to the bottom, one line per row.
-std::string BoardText(const TumbleView& view, int firstRow = 0);
+// The well's rows from firstRow to the bottom, one line per row, the piece in play if asked.
+std::string BoardText(const TumbleView& view, int firstRow = 0, bool withPiece = false);
 // The lowest rows of the well with the piece in play, as many as `like` has lines.
 std::string LowRows(const TumbleView& view, const std::string& like);
 // Two boards drawn side by side, apart by spaces, such as a well before and after a move.
 std::pair<std::string, std::string> SideBySide(const char* diagram);
-int CountGems(const TumbleView& view);
 // Puts the falling piece in column x with its bottom gem at bottomRow; gems top first, "12M".
 void PlacePiece(TumbleView& view, int x, int bottomRow, const char* gems);
 // "x0,y0,x1,y1,x2,y2,values", e.g. "3,8,3,9,3,10,123".
