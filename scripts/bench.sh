@@ -3,21 +3,41 @@
 # pixel ratio 1 and 2, the game's timing, and its idle cost. Takes about six minutes; run it on
 # a quiet machine (the load average is printed first).
 # Usage: scripts/bench.sh [seconds per idle phase, default 60]
-#        scripts/bench.sh feel   (the game beside a plain Qt program, seen from an X server under
-#                                 Xvfb: key to pixels, launch to first picture, the fall on screen;
-#                                 about twelve minutes)
+#        scripts/bench.sh feel   (the game beside a plain Qt program, without and with a menu bar
+#                                 and a line of text, seen from an X server under Xvfb: key to
+#                                 pixels, launch to first picture, the fall on screen; about
+#                                 eighteen minutes)
+#        scripts/bench.sh launch [ROUNDS]   (launch to first picture alone, the three programs
+#                                 taking turns, 15 launches each per round, default 4 rounds)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
-if [[ "${1:-}" == feel ]]; then
-    "$root/scripts/build.sh" "$root/build" -- tumblegem tumblegem_feel tumblegem_feel_baseline
+if [[ "${1:-}" == feel || "${1:-}" == launch ]]; then
+    "$root/scripts/build.sh" "$root/build" -- tumblegem tumblegem_feel tumblegem_feel_baseline \
+        tumblegem_feel_baseline_menu
     cd "$root/build"
     lscpu | grep -E '^(Model name|CPU\(s\)):'
     uptime
-    # One X server for all four, one after the other; its screen holds the doubled window.
+    if [[ "$1" == launch ]]; then
+        # Turns rather than one program's launches in a row, so a drift in the machine's speed
+        # falls on all three alike.
+        env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a -s "-screen 0 1280x1280x24" \
+            bash -c 'for round in $(seq "$0"); do
+                for scale in 1 2; do
+                    for program in bench/tumblegem_feel_baseline \
+                        bench/tumblegem_feel_baseline_menu tumblegem; do
+                        QT_SCALE_FACTOR=$scale bench/tumblegem_feel --launches=15 --falls=0 \
+                            --presses=0 "$program" | grep -E "ratio|launch"
+                    done
+                done
+            done' "${2:-4}"
+        exit
+    fi
+    # One X server for all six, one after the other; its screen holds the doubled window.
     env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a -s "-screen 0 1280x1280x24" bash -c '
         for scale in 1 2; do
-            for program in bench/tumblegem_feel_baseline tumblegem; do
+            for program in bench/tumblegem_feel_baseline bench/tumblegem_feel_baseline_menu \
+                tumblegem; do
                 QT_SCALE_FACTOR=$scale bench/tumblegem_feel "$program"
             done
         done'
