@@ -19,6 +19,7 @@ TEST_F(Round, StartGameEmptiesTheWellAndSpawnsUnlessAnEntryCellIsTaken) {
     EXPECT_EQ(view->score, 0);
     EXPECT_EQ(window.PulseRate(), 400000);
     EXPECT_EQ(LowRows(*view, "\n\n"), ".......\n.......\n");
+    ExpectLine(view->Snapshot(), 380, 400, "Score: 0", 22, 398, kWhite);
     EXPECT_EQ(view->board[kWellColumns][kLastRow], MAGIC) << "the scratch column is not the well's";
     EXPECT_EQ(PieceText(*view), "3,0,3,1,3,2,2M4");
     EXPECT_EQ(rand(), 1865465291) << "a spawn draws three numbers";

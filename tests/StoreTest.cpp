@@ -46,7 +46,7 @@ void Make(const std::string& entries) {
 
 // In a child that gives up root, if it has it, in the working folder made the player's: makes
 // "Scores.data" holding text, if any, and entries, runs prepare, loads the best score and saves
-// 100. What loaded.
+// 100, leaving no descriptor open. What loaded.
 int32 LoadAndSaveAsPlayer(const std::optional<std::string>& text, const std::string& entries,
                           const std::function<void()>& prepare = {}) {
     constexpr uid_t kPlayer = 65534;
@@ -69,15 +69,19 @@ int32 LoadAndSaveAsPlayer(const std::optional<std::string>& text, const std::str
         unsetenv("XDG_DATA_HOME");
         if (prepare)
             prepare();
+        const auto descriptors = [] {
+            return std::distance(fs::directory_iterator("/proc/self/fd"), {});
+        };
+        const auto before = descriptors();
         *loaded = 0;
         ReadBestScore(loaded);
         WriteBestScore(100);
-        _exit(0);
+        _exit(descriptors() == before ? 0 : 2);
     }
     int status = 0;
     waitpid(pid, &status, 0);
     chmod(".", 0755);
-    EXPECT_EQ(status, 0) << "the child failed";
+    EXPECT_EQ(status, 0) << "the child failed (512: it left a descriptor open)";
     return *loaded;
 }
 

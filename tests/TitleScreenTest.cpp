@@ -24,13 +24,15 @@ protected:
 } // namespace
 
 // Nothing but the name above the lines, nothing below them. The name starts at x 8 (a face's
-// edge may shade the pixel before) and ends short of the view's right edge, in any face.
+// edge may shade the pixel before), ends short of the view's right edge and, at 28 pixels,
+// stands at least 24 high, in any face.
 TEST_F(TitleScreenTest, ShowsTheBestAndTheLastRoundFromTheFirstShowOn) {
     const QRect name = InkBox(view->Snapshot(), BRect(0, 0, 160, 180), kTitleBackground);
     EXPECT_EQ(InkBox(view->Snapshot(), BRect(0, 240, 160, 400), kTitleBackground).right(), -1);
     EXPECT_GE(name.left(), 7);
     EXPECT_LE(name.left(), 11);
     EXPECT_LE(name.right(), 157);
+    EXPECT_GE(name.height(), 24) << "the name in its own size";
     for (const auto& [score, best, high, last] :
          {std::tuple{-1, 0, "High score: 0", "Last round: 0"},
           {35, 50, "High score: 50", "Last round: 35"},
