@@ -51,8 +51,10 @@ GameWindow MakeGameWindow(TumbleView* view, bool show) {
 }
 
 void Settle() {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::sendPostedEvents(), QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
 }
 
 void SetBoard(TumbleView& view, const char* diagram) {
