@@ -17,7 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <string>
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "platform/DiscCache.h"
 #include "tests/GameTest.h"
 
+#include <utility>
 #include <vector>
 
 namespace {

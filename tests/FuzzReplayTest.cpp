@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <string>
+#include <vector>
 
 TEST(FuzzReplay, CorpusAndRegressionsKeepEveryInvariant) {
     ScratchDir dir;

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QtTest/QTest>
 
+#include <string>
+
 namespace {
 
 struct Recorder : BView {

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <vector>
+
 using Round = GameTest;
 
 // The piece and the next number are glibc's rand from seed 4242.

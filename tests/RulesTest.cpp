@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
+#include <vector>
 
 using Rules = GameTest;
 

@@ -8,11 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <grp.h>
 #include <random>
+#include <string>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -3,7 +3,9 @@
 
 #include <QTest>
 
+#include <functional>
 #include <tuple>
+#include <utility>
 
 namespace {
 
