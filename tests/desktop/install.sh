@@ -29,5 +29,10 @@ if [[ "$actual" != "$wanted" ]]; then
 fi
 [[ -x "$prefix/bin/tumblegem" ]] || { echo "FAIL: bin/tumblegem is not executable" >&2; exit 1; }
 desktop-file-validate "$prefix/share/applications/$id.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null
+# The validator speaks on standard output: a failure shows its words.
+if ! report=$(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1); then
+    echo "FAIL: the installed metainfo does not validate:" >&2
+    echo "$report" >&2
+    exit 1
+fi
 echo "PASS: ${#expected[@]} files installed"
