@@ -45,8 +45,8 @@ struct ApplicationPrivate {
 
 namespace {
 
-// How long a second start waits for a first one that holds the lock but is not answering
-// yet (it may be starting up on a busy machine).
+// How long a second start waits for a first one that owns the name but is not answering yet
+// (it may be starting up on a busy machine).
 constexpr int kSingleLaunchPatienceMs = 10000;
 
 std::string ExecutablePath() {
@@ -104,7 +104,7 @@ private:
 };
 
 bool WantsSingleLaunch(const AppResources* res) {
-    if (res == nullptr)
+    if (res == nullptr || res->desktopId == nullptr)
         return false;
     return (res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH;
 }
@@ -144,10 +144,10 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     be_app = this;
 
     if (WantsSingleLaunch(res)) {
-        // Without a private folder for the lock this copy simply runs on its own.
-        SingleLaunch::Outcome outcome = SingleLaunch::Outcome::Unusable;
-        d->launch = ClaimSingleLaunch(QString::fromStdString(d->signature), kSingleLaunchPatienceMs,
-                                      &outcome);
+        // Without a session bus this copy simply runs on its own.
+        d->launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res->desktopId));
+        const SingleLaunch::Outcome outcome =
+            d->launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
         if (outcome == SingleLaunch::Outcome::Forwarded ||
             outcome == SingleLaunch::Outcome::NoAnswer) {
             const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
@@ -159,12 +159,10 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
             d->qapp.reset();
             std::exit(forwarded ? 0 : 1);
         }
-        if (d->launch != nullptr) {
-            d->launch->onActivate = [] {
-                for (BWindow* window : WindowPrivate::All())
-                    window->Activate();
-            };
-        }
+        d->launch->onActivate = [] {
+            for (BWindow* window : WindowPrivate::All())
+                window->Activate();
+        };
     }
     if (res != nullptr && res->iconFiles != nullptr)
         d->icon = std::make_unique<IconAfterFirstPaint>(res->iconFiles);

@@ -1,62 +1,59 @@
-// One running copy per program and user: the first start holds a lock file in a folder only
-// its user can enter and listens on a local socket beside it; a later start finds the lock
-// taken, asks the running copy to come forward and gives up. A lock left by a killed copy is
-// stale at once.
+// One running copy per user session, as desktop applications do it: the first start owns the
+// application id as a name on the session bus and answers org.freedesktop.Application there; a
+// later start finds the name owned, calls Activate on its owner and gives up. The bus frees the
+// name of a copy that dies, however it dies.
 #pragma once
 
-#include <QByteArray>
-#include <QLockFile>
+#include <QDBusConnection>
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
 
 #include <functional>
-#include <map>
-#include <memory>
 
-class QSocketNotifier;
+class SingleLaunch : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 
-class SingleLaunch {
 public:
-    // key names the program (its signature); the lock and the socket live in lockFolder.
-    SingleLaunch(const QString& key, const QString& lockFolder);
-    ~SingleLaunch();
-    SingleLaunch(const SingleLaunch&) = delete;
-    SingleLaunch& operator=(const SingleLaunch&) = delete;
+    // appId is the desktop entry's id ("com.example.Game"); bus is normally the session bus.
+    explicit SingleLaunch(const QString& appId,
+                          const QDBusConnection& bus = QDBusConnection::sessionBus());
+    ~SingleLaunch() override;
 
     enum class Outcome {
-        First,     // this process runs; requests reach onActivate
-        Forwarded, // another copy runs and was asked to come forward
-        NoAnswer,  // another copy holds the lock but never answered
-        Unusable,  // the folder is not private, or the lock or socket cannot be made there
+        First,     // this process owns the name; requests reach onActivate
+        Forwarded, // another copy owns it and was asked to come forward
+        NoAnswer,  // another copy owns it but never answered
+        NoBus,     // no session bus: this process runs on its own
     };
-    // The copy holding the lock may still be starting up, so a refused connection is retried
-    // for up to patienceMs.
-    Outcome Claim(int patienceMs);
+    // platformData goes with the Activate call (see LauncherPlatformData). The owner may be
+    // busy starting up, or gone between our request and our call: retried for up to
+    // patienceMs.
+    Outcome Claim(const QVariantMap& platformData, int patienceMs);
 
-    // Called on the GUI thread for each request from a later start.
+    // What the launcher gave this process to let its window take the focus, in the keys the
+    // freedesktop interface names.
+    static QVariantMap LauncherPlatformData();
+
+    // Called on the GUI thread for each request from a later start, with the launcher's token
+    // already in this process's environment, where Qt takes it from when a window asks to be
+    // activated.
     std::function<void()> onActivate;
 
-    QString LockPath() const { return lockPath_; }
-    QString ServerName() const { return serverName_; }
+public Q_SLOTS:
+    // org.freedesktop.Application, on the bus. The game opens no documents and has no actions,
+    // so Open only comes forward and ActivateAction does nothing.
+    void Activate(const QVariantMap& platform_data);
+    void Open(const QStringList& uris, const QVariantMap& platform_data);
+    void ActivateAction(const QString& action_name, const QVariantList& parameter,
+                        const QVariantMap& platform_data);
 
 private:
-    bool AskRunningCopy() const;
-    bool Listen();
-    void Accept();
-    void Read(QSocketNotifier* peer);
-    void Drop(QSocketNotifier* peer);
-
-    QString folder_;
-    QString lockPath_;
-    QString serverName_;
-    QLockFile lock_;
-    int listener_ = -1;
-    std::unique_ptr<QSocketNotifier> incoming_;
-    // Open connections, never more than a handful, with what each has said so far.
-    std::map<QSocketNotifier*, QByteArray> peers_;
+    QDBusConnection bus_;
+    QString name_;
+    QString path_;
+    bool owner_ = false;
 };
-
-// Claims single launch in the session's runtime folder or, when that cannot be used, in a
-// folder of the player's own under the cache folder (made if missing). Null when neither can
-// be used: the program then runs on its own rather than trust a shared place.
-std::unique_ptr<SingleLaunch> ClaimSingleLaunch(const QString& key, int patienceMs,
-                                                SingleLaunch::Outcome* outcome);

@@ -8,7 +8,7 @@ play=(g++ cmake make qt6-base-dev libfontconfig-dev libgl-dev fonts-liberation2 
 package=("${play[@]}" dpkg-dev file)
 test=("${package[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
       x11-xserver-utils openbox imagemagick desktop-file-utils appstream clang libclang-rt-dev
-      lintian man-db locales fontconfig libxtst-dev libxdamage-dev)
+      lintian man-db locales fontconfig libxtst-dev libxdamage-dev dbus-daemon dbus-bin)
 
 case "${1:-}" in
 play) wanted=("${play[@]}") ;;

@@ -1,25 +1,74 @@
-// The application kit's message queue and single launch. Twenty starts at once, a killed first
-// copy and the fallback to the cache folder are tests/e2e/single_launch.sh's.
+// The application kit's message queue and single launch, on a session bus of the test's own.
+// A game killed outright, another user and the real window coming forward are
+// tests/e2e/single_launch.sh's and window_manager.sh's.
 #include "platform/Application.h"
 #include "platform/SingleLaunch.h"
 #include "tests/support/Fixture.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
 using Outcome = SingleLaunch::Outcome;
-const QString key = QStringLiteral("application/x-vnd.Brightnook-KitTest");
+const QString appId = QStringLiteral("com.brightnook.KitTest");
+
+// A session bus daemon of the test's own, gone with it.
+class PrivateBus {
+public:
+    PrivateBus() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address")});
+        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(30000)) {
+        }
+        address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+    }
+    ~PrivateBus() {
+        for (const QString& name : names_)
+            QDBusConnection::disconnectFromBus(name);
+        daemon_.kill();
+        daemon_.waitForFinished();
+    }
+    bool Up() const { return !address_.isEmpty(); }
+    QString Address() const { return address_; }
+    // A connection of its own, as another process would have.
+    QDBusConnection Connect(const QString& name) {
+        names_.push_back(name);
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+    std::vector<QString> names_;
+};
+
+// Claims in a thread of its own, as a later start does in its own process: the owner answers
+// from this thread's event loop, which runs meanwhile.
+Outcome ClaimBeside(SingleLaunch& launch, const QVariantMap& platformData) {
+    std::atomic<bool> done = false;
+    Outcome outcome = Outcome::NoBus;
+    std::thread claim([&] {
+        outcome = launch.Claim(platformData, 30000);
+        done = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 60000));
+    claim.join();
+    return outcome;
+}
 
 class RecordingWindow : public BWindow {
 public:
@@ -51,67 +100,108 @@ TEST(Looper, DeliversMessagesInOrderOneAtATime) {
     EXPECT_EQ(window->nestedSaw, 2u);
 }
 
-// Connections to the running copy's socket as later starts would make: a crowd that never
-// speaks, then one that asks it to come forward. Each silent connection is dropped after a
-// second, four served at once: the request gets through, and the crowd costs the game no more
-// than a handful of descriptors.
-TEST(SingleLaunch, ARequestGetsThroughACrowdOfSilentConnections) {
-    const auto openDescriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+// Each later start hands over to the first, with what its launcher gave it to take the focus;
+// the first puts that where Qt looks for it as the window is activated, and leaves no stale
+// token behind for a start that brought none.
+TEST(SingleLaunch, LaterStartsHandTheirTokenToTheFirst) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Up());
+    SingleLaunch first(appId, bus.Connect(QStringLiteral("first")));
+    std::vector<std::pair<QByteArray, QByteArray>> seen; // Wayland's token, X11's startup id
+    first.onActivate = [&] {
+        seen.emplace_back(qgetenv("XDG_ACTIVATION_TOKEN"), qgetenv("DESKTOP_STARTUP_ID"));
     };
-    QTemporaryDir folder;
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
+    ASSERT_EQ(first.Claim({}, 0), Outcome::First);
+    const struct {
+        QVariantMap platformData;
+        QByteArray token, startupId;
+    } starts[] = {
+        {{{QStringLiteral("activation-token"), QStringLiteral("wl-1")}}, "wl-1", ""},
+        {{{QStringLiteral("desktop-startup-id"), QStringLiteral("x_TIME42")}}, "", "x_TIME42"},
+        {{}, "", ""},
+    };
+    int n = 0;
+    for (const auto& start : starts) {
+        SingleLaunch later(appId, bus.Connect(QStringLiteral("later%1").arg(++n)));
+        EXPECT_EQ(ClaimBeside(later, start.platformData), Outcome::Forwarded) << n;
+        ASSERT_EQ(seen.size(), size_t(n));
+        EXPECT_EQ(seen.back(), std::make_pair(start.token, start.startupId)) << n;
+    }
+}
+
+// Twenty at once: exactly one owns the name, the rest hand over to it.
+TEST(SingleLaunch, OfManyAtOnceOneOwnsTheName) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Up());
+    std::vector<std::unique_ptr<SingleLaunch>> starts;
     int activations = 0;
-    SingleLaunch first(key, folder.path());
-    first.onActivate = [&] { ++activations; };
-    ASSERT_EQ(first.Claim(0), Outcome::First);
-    sockaddr_un address{AF_UNIX, {}};
-    std::strncpy(address.sun_path, qPrintable(first.ServerName()), sizeof address.sun_path - 1);
-    std::vector<int> crowd(13); // waiting in the kernel's queue until the game takes them
-    for (int& fd : crowd) {
-        fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (int i = 0; i < 20; ++i) {
+        starts.push_back(
+            std::make_unique<SingleLaunch>(appId, bus.Connect(QStringLiteral("start%1").arg(i))));
+        starts.back()->onActivate = [&] { ++activations; };
     }
-    ASSERT_EQ(write(crowd.back(), "activate\n", 9), 9);
-    const auto before = openDescriptors();
-    auto most = before;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return most = std::max(most, openDescriptors()), activations > 0; }, 30000));
-    for (int fd : crowd)
-        close(fd);
-    EXPECT_EQ(activations, 1);
-    EXPECT_LE(most, before + 7);
+    std::vector<Outcome> outcomes(starts.size(), Outcome::NoBus);
+    std::atomic<int> done = 0;
+    std::vector<std::jthread> threads;
+    for (size_t i = 0; i < starts.size(); ++i)
+        threads.emplace_back([&, i] {
+            outcomes[i] = starts[i]->Claim({}, 30000);
+            ++done;
+        });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done == int(starts.size()); }, 60000));
+    threads.clear();
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Outcome::First), 1);
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Outcome::Forwarded), 19);
+    EXPECT_EQ(activations, 19);
 }
 
-// Taken over when nobody holds it; never while a copy holds it, even one that does not answer.
-TEST(SingleLaunch, LockIsTakenOverOnlyWhenNobodyHoldsIt) {
-    QTemporaryDir folder;
-    {
-        // Holds the lock but cannot be reached, as a copy stuck before it listens.
-        SingleLaunch hung(key, folder.path());
-        ASSERT_EQ(hung.Claim(0), Outcome::First);
-        QFile::remove(hung.ServerName());
-        EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), Outcome::NoAnswer);
-    }
-    // Left empty by a copy that died while making it.
-    QFile(SingleLaunch(key, folder.path()).LockPath()).open(QIODevice::WriteOnly);
-    EXPECT_EQ(SingleLaunch(key, folder.path()).Claim(100), Outcome::First);
+// The owner of the name in a process of its own, for the test below to kill: only run by it.
+TEST(SingleLaunch, OwnerForTheKillTest) {
+    const QString address = qEnvironmentVariable("KIT_TEST_BUS");
+    if (address.isEmpty())
+        GTEST_SKIP() << "started by NameIsFreeOnceItsOwnerIsGone";
+    SingleLaunch owner(appId, QDBusConnection::connectToBus(address, QStringLiteral("owner")));
+    ASSERT_EQ(owner.Claim({}, 0), Outcome::First);
+    std::printf("owned\n");
+    std::fflush(stdout);
+    QTest::qWait(600000);
 }
 
-// Anyone who could enter the folder could take the lock's name first or talk to the game.
-TEST(SingleLaunch, LockLivesOnlyInAFolderNoOtherUserCanEnter) {
-    QTemporaryDir base;
-    const QString real = base.filePath(QStringLiteral("real"));
-    const QByteArray path = QFile::encodeName(real);
-    ASSERT_TRUE(mkdir(path, 0700) == 0 && QFile::link(real, base.filePath(QStringLiteral("link"))));
-    const auto claim = [&](mode_t mode, const char* folder) {
-        chmod(path, mode);
-        return SingleLaunch(key, base.filePath(QString::fromUtf8(folder))).Claim(0);
-    };
-    EXPECT_EQ(claim(0700, "real"), Outcome::First) << "private";
-    EXPECT_EQ(claim(0700, "link"), Outcome::Unusable) << "a link";
-    EXPECT_EQ(claim(0710, "real"), Outcome::Unusable) << "group";
-    EXPECT_EQ(claim(0701, "real"), Outcome::Unusable) << "others";
-    if (geteuid() == 0 && chown(path, 65534, 65534) == 0) {
-        EXPECT_EQ(claim(0700, "real"), Outcome::Unusable) << "nobody's";
-    }
+// The name is free again once its owner is gone, whether it let go or was killed outright;
+// with no bus at all a start runs on its own.
+TEST(SingleLaunch, NameIsFreeOnceItsOwnerIsGone) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Up());
+    auto owner = std::make_unique<SingleLaunch>(appId, bus.Connect(QStringLiteral("owner")));
+    ASSERT_EQ(owner->Claim({}, 0), Outcome::First);
+    owner.reset();
+    EXPECT_EQ(SingleLaunch(appId, bus.Connect(QStringLiteral("next"))).Claim({}, 30000),
+              Outcome::First);
+
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KIT_TEST_BUS"), bus.Address());
+    killed.setProcessEnvironment(env);
+    killed.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=SingleLaunch.OwnerForTheKillTest")});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            killed.waitForReadyRead(100);
+            return killed.readAll().contains("owned") || killed.state() == QProcess::NotRunning;
+        },
+        60000));
+    ASSERT_EQ(killed.state(), QProcess::Running);
+    SingleLaunch later(appId, bus.Connect(QStringLiteral("later")));
+    EXPECT_EQ(ClaimBeside(later, {}), Outcome::Forwarded) << "while the owner runs";
+    killed.kill(); // SIGKILL: nothing of ours runs on the way out
+    killed.waitForFinished();
+    SingleLaunch afterKill(appId, bus.Connect(QStringLiteral("afterKill")));
+    EXPECT_EQ(ClaimBeside(afterKill, {}), Outcome::First) << "after the owner was killed";
+
+    const QString nowhere = QStringLiteral("unix:path=/nonexistent/bus");
+    SingleLaunch alone(appId, QDBusConnection::connectToBus(nowhere, QStringLiteral("none")));
+    EXPECT_EQ(alone.Claim({}, 30000), Outcome::NoBus);
+    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
 }

@@ -5,8 +5,9 @@ exe_source=${1:?usage: $0 PATH_TO_TUMBLEGEM}
 [[ -n "${DISPLAY:-}" ]] || { echo "needs an X display (run under xvfb-run -a)" >&2; exit 2; }
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
-# A private copy of the program's folder (the score file lands there) and a private runtime
-# folder (the single-launch lock lives there).
+# A private copy of the program's folder (the score file lands there), a private runtime
+# folder and a session bus of the test's own, as a desktop session has: single launch goes
+# through the bus.
 work=$(mktemp -d)
 mkdir -p "$work/bin" "$work/run" "$work/shots"
 chmod 700 "$work/run"
@@ -22,6 +23,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
+started+=("${bus##*$'\n'}")
 
 fail() {
     echo "FAIL: $*" >&2

@@ -16,7 +16,7 @@ home=$work/home
 mkdir -p "$home/run"
 chmod 700 "$home/run"
 cp "${XAUTHORITY:?xvfb-run sets XAUTHORITY}" "$home/.Xauthority"
-chmod 755 "$work"
+chmod 755 "$work" "$work/root" # as / is
 
 # Root writes anywhere, so root plays as nobody; anyone else plays in a folder made read-only.
 as_player=()
@@ -29,8 +29,9 @@ else
 fi
 before=$(find "$work/root" -printf '%p %s %T@\n' | sort)
 
+# The player's own session bus: the test's belongs to whoever runs it, and lets nobody else in.
 env -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$home/run" XAUTHORITY="$home/.Xauthority" \
-    "${as_player[@]}" "$program" 2>>"$work/stderr.txt" &
+    "${as_player[@]}" dbus-run-session -- "$program" 2>>"$work/stderr.txt" &
 game=$!
 started+=("$game")
 find_window "$game"

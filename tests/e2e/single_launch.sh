@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
-# Twenty starts at once leave one running game; the others hand over and exit 0. A game
-# killed outright does not stop the next start, nor does a runtime folder that cannot hold the
-# lock.
+# Twenty starts at once leave one running game, the owner of the game's name on the session
+# bus; the others hand over and exit 0. A game killed outright does not stop the next start.
+# Without a session bus every start runs on its own and says nothing of another copy. A start
+# by another user neither raises the player's game nor hangs.
 # Usage: xvfb-run -a tests/e2e/single_launch.sh PATH_TO_TUMBLEGEM
 source "$(dirname "$0")/lib.sh"
+
+app_id=com.brightnook.Tumblegem
+# The pid of the process owning the game's name on the bus; nothing when nobody does.
+name_owner() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.GetConnectionUnixProcessID "string:$app_id" 2>/dev/null |
+        sed -n 's/^ *uint32 //p'
+}
 
 starts=20
 pids=()
@@ -39,41 +48,78 @@ echo "$handed_over starts handed over and exited 0; $survivor runs"
 ((handed_over == starts - 1)) || fail "expected $((starts - 1)) hand-overs"
 find_window "$survivor"
 [[ "$(visible_windows | wc -l)" == 1 ]] || fail "expected exactly one window"
+[[ "$(name_owner)" == "$survivor" ]] || fail "$app_id is owned by '$(name_owner)', not the game $survivor"
 
-# Killed outright, it leaves its lock file behind; the next start must not be blocked.
+# Killed outright, it cannot let go of the name; the bus does, and the next start must run.
 kill -9 "$survivor"
 wait "$survivor" 2>/dev/null || true
-ls "$XDG_RUNTIME_DIR"/*.lock >/dev/null || fail "expected the killed game's lock file"
 launch
 next=$last_pid
 win=""
 find_window "$next"
 alive "$next" || fail "the start after a killed game did not stay"
-xdotool key ctrl+q
+[[ "$(name_owner)" == "$next" ]] || fail "the start after a killed game does not own $app_id"
+
+# Another user's start, with the player's bus address and display (as root only: the bus lets
+# nobody but its own user in). It runs a game of its own or cannot reach the display, but the
+# player's window must not come forward, and nothing may wait for ever.
+if [[ $(id -u) == 0 ]]; then
+    xev -name other -geometry 100x100+400+50 >/dev/null 2>&1 &
+    started+=($!)
+    wait_until xdotool search --onlyvisible --name '^other$' >/dev/null || fail "no other window"
+    other=$(xdotool search --onlyvisible --name '^other$' | head -n1)
+    xdotool windowfocus --sync "$other"
+    mkdir -p "$work/nobody/run"
+    cp "${XAUTHORITY:?xvfb-run sets XAUTHORITY}" "$work/nobody/.Xauthority"
+    chown -R 65534:65534 "$work/nobody"
+    chmod 700 "$work/nobody/run"
+    chmod 755 "$work" "$work/bin"
+    HOME="$work/nobody" XDG_RUNTIME_DIR="$work/nobody/run" XAUTHORITY="$work/nobody/.Xauthority" \
+        setpriv --reuid=65534 --regid=65534 --clear-groups "$exe" 2>"$work/nobody.txt" &
+    stranger=$!
+    started+=("$stranger")
+    # Settled once it has shown a window of its own or ended.
+    stranger_settled() {
+        ! alive "$stranger" || [[ "$(visible_windows | wc -l)" == 2 ]]
+    }
+    wait_until stranger_settled || fail "another user's start neither ran nor ended"
+    [[ "$(xdotool getwindowfocus)" != "$win" ]] || fail "another user's start raised the player's game"
+    alive "$next" || fail "the player's game ended"
+    [[ "$(name_owner)" == "$next" ]] || fail "the player's game lost $app_id"
+    if alive "$stranger"; then
+        echo "another user's start runs a game of its own"
+        kill "$stranger"
+        await_exit "$stranger"
+    else
+        echo "another user's start ended: $(cat "$work/nobody.txt")"
+    fi
+fi
+xdotool windowfocus --sync "$win" key ctrl+q
 await_exit "$next"
 [[ "$status" == 0 ]] || fail "Ctrl+Q ended the game with status $status"
 
-# A runtime folder nobody can write to: the lock goes to the player's own cache folder and a
-# second start still hands over. With no private folder at all, the game starts on its own
-# without a word about another copy (Qt may still remark on the runtime folder).
-export XDG_RUNTIME_DIR=/proc/self/fd XDG_CACHE_HOME="$work/cache"
-for place in cache nowhere; do
-    "$exe" 2>"$work/alone.txt" &
-    next=$!
-    started+=("$next")
-    find_window "$next"
-    ! grep -i "another copy" "$work/alone.txt" || fail "with the lock's folder in $place, it said so"
-    if [[ "$place" == cache ]]; then
-        [[ "$(stat -c %a "$work/cache/tumblegem")" == 700 ]] || fail "the cache folder is not private"
-        ls "$work/cache/tumblegem"/*.lock >/dev/null || fail "no lock in the cache folder"
-        rc=0
-        timeout 60 "$exe" 2>>"$work/stderr.txt" || rc=$?
-        [[ "$rc" == 0 ]] || fail "a second start beside a lock in the cache folder exited with $rc"
-    fi
+# No session bus (and none to start on the fly: the address is set, to nothing): two starts
+# both run, and neither says a word about another copy.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus
+alone=()
+for n in 1 2; do
+    "$exe" 2>"$work/alone$n.txt" &
+    alone+=($!)
+    started+=($!)
+done
+wait_until eval '[[ "$(visible_windows | wc -l)" == 2 ]]' ||
+    fail "expected two windows without a bus, saw $(visible_windows | wc -l): $(cat "$work"/alone*.txt)"
+for n in 0 1; do
+    alive "${alone[n]}" || fail "start $((n + 1)) without a bus ended"
+    ! grep -i "another copy" "$work/alone$((n + 1)).txt" || fail "without a bus, start $((n + 1)) said so"
+done
+for win in $(visible_windows); do
     xdotool windowfocus --sync "$win" key ctrl+q
-    await_exit "$next"
-    export XDG_CACHE_HOME=/proc/self/fd
+done
+for pid in "${alone[@]}"; do
+    await_exit "$pid"
+    [[ "$status" == 0 ]] || fail "Ctrl+Q ended a game without a bus with status $status"
 done
 echo "stderr of the games:"
-cat "$work/stderr.txt"
+cat "$work/stderr.txt" "$work"/alone*.txt
 echo "PASS"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Under a real window manager the game's keys reach the view whenever no menu is open: after an
 # Alt tap, a menu closed by Escape, by a click elsewhere or by choosing a command, the About
-# box, and Alt+Tab to another window and back. Menus open with the mouse; Ctrl keys work.
+# box, Alt+Tab to another window and back, and a second start of the game. Menus open with the
+# mouse; Ctrl keys work.
 # Usage: xvfb-run -a -s "-screen 0 800x600x24" tests/e2e/window_manager.sh PATH_TO_TUMBLEGEM
 # (the window in its frame needs a taller screen than the other tests')
 source "$(dirname "$0")/lib.sh"
@@ -113,6 +114,17 @@ wait_until is_active "$other" || fail "Alt+Tab did not reach the other window"
 xdotool key alt+Tab
 wait_until is_active "$win" || fail "Alt+Tab did not come back to the game"
 check_keys_after "Alt+Tab to another window and back"
+
+# Another window takes the focus; a second start brings the game back in front, focused, and
+# leaves.
+new_round
+xdotool windowactivate --sync "$other"
+wait_until is_active "$other" || fail "the other window did not take the focus"
+rc=0
+DESKTOP_STARTUP_ID="second-start_TIME$(date +%s)" timeout 60 "$exe" 2>>"$work/stderr.txt" || rc=$?
+[[ "$rc" == 0 ]] || fail "the second start exited with $rc"
+wait_until is_active "$win" || fail "a second start did not bring the game forward"
+check_keys_after "a second start"
 
 xdotool key ctrl+q
 await_exit "$game"
