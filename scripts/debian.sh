@@ -2,7 +2,7 @@
 # Runs a command of this project on a new, minimal Debian system, as a player's or a fresh
 # CI machine would: the system is made with debootstrap and the project copied into it.
 #   scripts/debian.sh 13 scripts/test.sh
-#   scripts/debian.sh 12 scripts/play.sh --version
+#   DISPLAY=:0 scripts/debian.sh 12 scripts/play.sh   (the game shows on the caller's X display)
 # The bare system is made once per release and kept in $TUMBLEGEM_DEBIAN_CACHE (by default
 # /var/cache/tumblegem); every run works on a copy of it, so one run leaves nothing for the
 # next, and the packages the project installs come from the archive each time (their
@@ -72,12 +72,23 @@ mount --rbind /sys "$system/sys" && mount --make-rslave "$system/sys"
 mount --rbind /dev "$system/dev" && mount --make-rslave "$system/dev"
 mount --bind "$downloads" "$system/var/cache/apt/archives"
 cp -L /etc/resolv.conf "$system/etc/resolv.conf"
+# The caller's X display, if any, so that the play command shows the game there.
+display=()
+if [[ -n "${DISPLAY:-}" && -d /tmp/.X11-unix ]]; then
+    mkdir -p "$system/tmp/.X11-unix"
+    mount --bind /tmp/.X11-unix "$system/tmp/.X11-unix"
+    display=(DISPLAY="$DISPLAY")
+    if [[ -r "${XAUTHORITY:-}" ]]; then
+        cp "$XAUTHORITY" "$system/root/.Xauthority"
+        display+=(XAUTHORITY=/root/.Xauthority)
+    fi
+fi
 
 echo "Debian $release: running $* in a new system ($(date -u +%H:%M:%S) UTC)"
 started=$(date +%s)
 rc=0
 chroot "$system" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
+    HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" "${display[@]}" \
     bash -c 'cd /tumblegem && exec "$@"' bash "$@" || rc=$?
 echo "Debian $release: $* exited with $rc after $(($(date +%s) - started)) s"
 exit "$rc"
