@@ -5,8 +5,8 @@
 # what it types from there are characters (Return and Escape have one, the arrows do not), so
 # no single wtype process can be fed keys step by step. Every wtype adds a virtual keyboard to
 # the seat and removes it when it ends; were it the seat's only keyboard, the seat would lose
-# and regain its keyboard each time, and a press can be lost while the client sets up the new
-# one. So one wtype holds a keyboard for the whole test (`wtype -` on a pipe that stays open)
+# and regain its keyboard each time, and the keys come before the client has taken up the new
+# one (tried: without a holder the first Ctrl+N never reached the game, three runs of three). So one wtype holds a keyboard for the whole test (`wtype -` on a pipe that stays open)
 # and each step sends its keys with a short `wtype -k KEY ...` beside it: the seat keeps a
 # keyboard throughout and only its keymap changes, which the client learns before the keys.
 set -euo pipefail
