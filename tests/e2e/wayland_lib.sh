@@ -105,15 +105,17 @@ start_sway() {
     wait_until in_session swaymsg -t get_outputs >/dev/null 2>&1 ||
         fail "sway does not answer: $(cat "$work/sway.txt")"
 
-    in_session dbus-daemon --session --address="unix:path=$work/run/bus" --nofork --nopidfile \
-        >"$work/dbus.txt" 2>&1 &
+    # Not through in_session: a function run in the background is a shell of its own, and
+    # its pid would not be the daemon's.
+    env -i "${player_env[@]}" "${as_player[@]}" dbus-daemon --session \
+        --address="unix:path=$work/run/bus" --nofork --nopidfile >"$work/dbus.txt" 2>&1 &
     started+=($!)
     wait_until test -S "$work/run/bus" || fail "no session bus: $(cat "$work/dbus.txt")"
     player_env+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/bus")
 
     mkfifo "$work/keyboard"
     chmod 644 "$work/keyboard"
-    in_session wtype - <"$work/keyboard" >"$work/wtype.txt" 2>&1 &
+    env -i "${player_env[@]}" "${as_player[@]}" wtype - <"$work/keyboard" >"$work/wtype.txt" 2>&1 &
     keyboard_pid=$!
     started+=("$keyboard_pid")
     exec 8>"$work/keyboard"
