@@ -35,13 +35,13 @@ Move a piece left and right, cycle the order of its gems, and drop it. When it
 lands, every run of three or more matching gems, across, down or along a
 diagonal, vanishes and scores the square of its length; the gems above fall
 into the gaps and chains resolve at once.")
-# The libraries come from dpkg-shlibdeps. Qt finds the X11 window system only through its
-# platform plugins, and the text is drawn in a face with Helvetica's metrics.
+# The libraries come from dpkg-shlibdeps. Qt finds the X11 and Wayland window systems only
+# through their platform plugins, and the text is drawn in a face with Helvetica's metrics.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(TUMBLEGEM_FONT_PACKAGES fonts-liberation2 fonts-liberation fonts-croscore fonts-urw-base35
     fonts-texgyre fonts-freefont-ttf)
 list(JOIN TUMBLEGEM_FONT_PACKAGES " | " TUMBLEGEM_FONTS_DEPEND)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ${TUMBLEGEM_FONTS_DEPEND}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, ${TUMBLEGEM_FONTS_DEPEND}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -115,6 +115,7 @@ BApplication::BApplication(const char* signature) : d(std::make_unique<Applicati
     d->signature = signature != nullptr ? signature : "";
     if (QCoreApplication::instance() == nullptr) {
         ExitUnlessDisplayConfigured();
+        ExitUnlessWaylandPluginInstalled();
         d->fontList = std::jthread([&made = d->qappMade] {
             // Fontconfig reads the numbers of its configuration by the locale, which Qt and
             // then this constructor change as it reads; this thread keeps its own.

@@ -1,6 +1,9 @@
 #include "platform/DisplayCheck.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -50,6 +53,33 @@ std::string AsTyped(const char* command) {
     std::_Exit(1);
 }
 
+// Qt's Wayland platform plugins come in their own package, which a desktop with X11 may never
+// have needed: a Wayland-only session without them would otherwise be told there is no display.
+bool WaylandPluginInstalled() {
+    QStringList folders;
+    for (const QString& path : QCoreApplication::libraryPaths())
+        folders << path + QLatin1String("/platforms");
+    if (IsSet("QT_QPA_PLATFORM_PLUGIN_PATH"))
+        folders << QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH"));
+    for (const QString& folder : folders) {
+        if (!QDir(folder).entryList({QStringLiteral("*wayland*")}, QDir::Files).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// Whether Qt can take no other way than Wayland: asked for it by name, or a session that
+// names only a Wayland display.
+bool OnlyWaylandWillDo() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') {
+        const QString list = QString::fromLocal8Bit(platform);
+        return list.startsWith(QLatin1String("wayland")) &&
+               !(list.contains(QLatin1String("xcb")) && IsSet("DISPLAY"));
+    }
+    return IsSet("WAYLAND_DISPLAY") && !IsSet("DISPLAY");
+}
+
 bool MentionsUnreachableDisplay(const QString& text) {
     return text.contains(QLatin1String("could not connect to display")) ||
            text.contains(QLatin1String("Failed to create wl_display"));
@@ -89,6 +119,19 @@ void ExitUnlessDisplayConfigured() {
     if (IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"))
         return;
     ExitForNoDisplay("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
+}
+
+void ExitUnlessWaylandPluginInstalled() {
+    if (!OnlyWaylandWillDo() || WaylandPluginInstalled())
+        return;
+    std::fprintf(stderr,
+                 "%s: cannot open a window on Wayland (%s): Qt's Wayland platform plugin is "
+                 "missing; install the package qt6-wayland (sudo apt install qt6-wayland)\n",
+                 program_invocation_short_name,
+                 IsSet("QT_QPA_PLATFORM") ? "QT_QPA_PLATFORM asks for it"
+                                          : "WAYLAND_DISPLAY is set, DISPLAY is not");
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 DisplayFailureGuard::DisplayFailureGuard() {

@@ -61,8 +61,13 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
                            height);
     if ((flags & B_NOT_RESIZABLE) != 0)
         d->widget->setFixedSize(width, height);
-    if ((flags & B_NOT_ZOOMABLE) != 0)
-        d->widget->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    if ((flags & B_NOT_ZOOMABLE) != 0) {
+        // Without the customize hint Qt's default decorations, maximize among them, stay
+        // whatever hints are cleared; with it, the title bar holds only what is listed.
+        d->widget->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                  Qt::WindowCloseButtonHint);
+    }
     d->pulseTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&d->pulseTimer, &QTimer::timeout, [p = d.get()] { p->DeliverPulse(); });
     WindowPrivate::All().push_back(this);

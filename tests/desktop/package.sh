@@ -46,8 +46,8 @@ wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ "$actual" == "$wanted" ]] || fail "files differ from the expected ones:
 $(diff <(echo "$wanted") <(echo "$actual"))"
 
-# Depends names the package of every library the program links, the platform plugins, and
-# the fonts.
+# Depends names the package of every library the program links, the platform plugins of X11
+# and Wayland, and the fonts.
 depends=$(dpkg-deb -f "$deb" Depends)
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
@@ -60,7 +60,7 @@ for lib in $libs; do
     [[ -n "$pkg" ]] || fail "no installed package holds $lib"
     grep -Fxq "$pkg" <<<"$names" || fail "Depends lacks $pkg (for $lib): $depends"
 done
-for needed in "qt6-qpa-plugins" "fonts-liberation2 | "; do
+for needed in "qt6-qpa-plugins" "qt6-wayland" "fonts-liberation2 | "; do
     grep -Fq "$needed" <<<"$depends" || fail "Depends lacks '$needed': $depends"
 done
 
@@ -77,7 +77,7 @@ warnings=$(man --warnings -l "$page" 2>&1 >/dev/null)
 [[ -z "$warnings" ]] || fail "the manual page has faults: $warnings"
 text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
 for want in "Tumblegem $version" NAME SYNOPSIS KEYS MENUS FILES ENVIRONMENT "Ctrl+N" \
-    QT_SCALE_FACTOR "~/.local/share/tumblegem/Scores.data"; do
+    QT_SCALE_FACTOR WAYLAND_DISPLAY qt6-wayland "~/.local/share/tumblegem/Scores.data"; do
     grep -Fq -- "$want" <<<"$text" || fail "the manual page lacks $want"
 done
 echo "PASS: $(basename "$deb"), ${#expected[@]} files; Depends: $depends"

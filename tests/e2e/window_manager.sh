@@ -2,7 +2,7 @@
 # Under a real window manager the game's keys reach the view whenever no menu is open: after an
 # Alt tap, a menu closed by Escape, by a click elsewhere or by choosing a command, the About
 # box, Alt+Tab to another window and back, and a second start of the game. Menus open with the
-# mouse; Ctrl keys work.
+# mouse; Ctrl keys work. The window offers no maximize.
 # Usage: xvfb-run -a -s "-screen 0 800x600x24" tests/e2e/window_manager.sh PATH_TO_TUMBLEGEM
 # (the window in its frame needs a taller screen than the other tests')
 source "$(dirname "$0")/lib.sh"
@@ -26,6 +26,14 @@ other=$found
 launch
 game=$last_pid
 find_window "$game"
+
+# The window has one size: neither the window manager nor the hints Qt gives it offer to
+# maximize it. Motif's functions and decorations each have a maximize bit (16 and 64).
+allowed=$(xprop -id "$win" _NET_WM_ALLOWED_ACTIONS)
+[[ "$allowed" != *_NET_WM_ACTION_MAXIMIZE* ]] || fail "the window may be maximized: $allowed"
+read -r _ _ _ functions decorations _ < <(xprop -id "$win" _MOTIF_WM_HINTS | tr -d ',')
+((functions & 16 || decorations & 64)) &&
+    fail "Motif hints offer maximize: functions $functions, decorations $decorations"
 
 is_active() {
     [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]

@@ -1,0 +1,246 @@
+# Shared by the Wayland tests: a headless sway of the test's own, the game on it as a native
+# Wayland client, screenshots, pixels and keys. Sourced, with $1 the game's executable.
+#
+# Keys: Debian 12's wtype (0.4) reads all of standard input before it types anything, and
+# what it types from there are characters (Return and Escape have one, the arrows do not), so
+# no single wtype process can be fed keys step by step. Every wtype adds a virtual keyboard to
+# the seat and removes it when it ends; were it the seat's only keyboard, the seat would lose
+# and regain its keyboard each time, and the keys come before the client has taken up the new
+# one (tried: without a holder the first Ctrl+N never reached the game, three runs of three). So one wtype holds a keyboard for the whole test (`wtype -` on a pipe that stays open)
+# and each step sends its keys with a short `wtype -k KEY ...` beside it: the seat keeps a
+# keyboard throughout and only its keymap changes, which the client learns before the keys.
+set -euo pipefail
+
+exe_source=${1:?usage: $0 PATH_TO_TUMBLEGEM}
+unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY XAUTHORITY
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Every wait polls for a condition and gives up after a generous while: nothing here is
+# asserted about speed.
+wait_limit_tenths=300
+
+wait_until() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+alive() {
+    kill -0 "$1" 2>/dev/null
+}
+
+# sway will not run as root: root runs it, and everything that talks to it, as nobody.
+as_player=()
+player=$(id -u)
+if [[ $player == 0 ]]; then
+    player=65534
+    as_player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+
+# The player's home, runtime folder (the compositor's socket, the session bus) and the
+# program's folder (the score file lands there), all the player's; the shots are read back by
+# whoever runs the test.
+work=$(mktemp -d)
+chmod 755 "$work"
+mkdir -p "$work/home" "$work/run" "$work/bin" "$work/shots" "$work/empty"
+chmod 700 "$work/run"
+cp "$exe_source" "$work/bin/tumblegem"
+exe="$work/bin/tumblegem"
+chown -R "$player" "$work/home" "$work/run" "$work/bin" "$work/shots"
+started=()
+
+cleanup() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    exec 8>&- 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Runs a command as the player in the session: only what the session sets, so nothing of
+# the caller's display leaks in.
+player_env=(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" PATH=/usr/local/bin:/usr/bin:/bin
+            LANG=C.UTF-8)
+in_session() {
+    env -i "${player_env[@]}" "${as_player[@]}" "$@"
+}
+
+# Starts sway on a headless output of WIDTHxHEIGHT pixels, without XWayland, with the config
+# lines given after the size; a private session bus beside it; and the keyboard holder.
+start_sway() {
+    local size=$1 line
+    shift
+    {
+        echo "xwayland disable"
+        echo "output HEADLESS-1 resolution $size position 0 0"
+        echo "default_border none"
+        echo "default_floating_border none"
+        echo "focus_follows_mouse no"
+        for line in "$@"; do echo "$line"; done
+    } >"$work/sway.conf"
+    chmod 644 "$work/sway.conf"
+    env -i "${player_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_RENDERER=pixman "${as_player[@]}" sway -c "$work/sway.conf" >"$work/sway.txt" 2>&1 &
+    sway_pid=$!
+    started+=("$sway_pid")
+    sway_socket() {
+        local s
+        for s in "$work"/run/sway-ipc.*.sock; do
+            [[ -S "$s" && -S "$work/run/wayland-1" ]] || return 1
+            player_env+=(SWAYSOCK="$s" WAYLAND_DISPLAY=wayland-1)
+            return 0
+        done
+        return 1
+    }
+    wait_until sway_socket || fail "sway did not start: $(cat "$work/sway.txt")"
+    wait_until in_session swaymsg -t get_outputs >/dev/null 2>&1 ||
+        fail "sway does not answer: $(cat "$work/sway.txt")"
+
+    # Not through in_session: a function run in the background is a shell of its own, and
+    # its pid would not be the daemon's.
+    env -i "${player_env[@]}" "${as_player[@]}" dbus-daemon --session \
+        --address="unix:path=$work/run/bus" --nofork --nopidfile >"$work/dbus.txt" 2>&1 &
+    started+=($!)
+    wait_until test -S "$work/run/bus" || fail "no session bus: $(cat "$work/dbus.txt")"
+    player_env+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/bus")
+
+    mkfifo "$work/keyboard"
+    chmod 644 "$work/keyboard"
+    env -i "${player_env[@]}" "${as_player[@]}" wtype - <"$work/keyboard" >"$work/wtype.txt" 2>&1 &
+    keyboard_pid=$!
+    started+=("$keyboard_pid")
+    exec 8>"$work/keyboard"
+    wait_until has_keyboard || fail "the keyboard holder did not join the seat: $(cat "$work/wtype.txt")"
+}
+
+has_keyboard() {
+    [[ "$(in_session swaymsg -t get_inputs | jq '[.[] | select(.type == "keyboard")] | length')" -ge 1 ]]
+}
+
+# Sends keys, each a name for wtype -k (Left, Return, Escape, ...) or MOD+key (ctrl+n).
+keys() {
+    local args=() k
+    for k in "$@"; do
+        if [[ "$k" == *+* ]]; then
+            args+=(-M "${k%%+*}" -k "${k#*+}" -m "${k%%+*}")
+        else
+            args+=(-k "$k")
+        fi
+    done
+    alive "$keyboard_pid" || fail "the keyboard holder ended: $(cat "$work/wtype.txt")"
+    in_session wtype "${args[@]}" || fail "wtype ${args[*]} failed"
+}
+
+# Starts a copy of the game as a Wayland client: WAYLAND_DISPLAY set, DISPLAY unset, no
+# platform chosen. Its pid goes to $last_pid.
+launch() {
+    env -i "${player_env[@]}" XDG_SESSION_TYPE=wayland "$@" "${as_player[@]}" "$exe" \
+        2>>"$work/stderr.txt" &
+    last_pid=$!
+    started+=("$last_pid")
+}
+
+# The game's windows as sway sees them, one JSON object a line.
+game_windows() {
+    in_session swaymsg -t get_tree |
+        jq -c '.. | objects | select(.app_id? == "com.brightnook.Tumblegem")'
+}
+
+# Waits for the game's window (given its pid, gives up when that game has ended) and sets:
+# $win (sway's id for it), $shell, the output's $scale, the window's logical rectangle on the
+# output ($wx $wy $wwidth $wheight) and the view's origin in the output's pixels ($vx, $vy).
+find_window() {
+    local pid=${1:-} i json
+    json=
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        json=$(game_windows | jq -c 'select(.visible)' | head -n1)
+        [[ -n "$json" ]] && break
+        if [[ -n "$pid" ]] && ! alive "$pid"; then
+            fail "game $pid ended before its window appeared; it said: $(cat "$work/stderr.txt")"
+        fi
+        sleep 0.1
+    done
+    [[ -n "$json" ]] || fail "no Tumblegem window appeared"
+    eval "$(jq -r '"win=\(.id) shell=\(.shell) wx=\(.rect.x + .window_rect.x)
+        wy=\(.rect.y + .window_rect.y) wwidth=\(.window_rect.width)
+        wheight=\(.window_rect.height)"' <<<"$json")"
+    scale=$(in_session swaymsg -t get_outputs | jq -r '.[] | select(.name == "HEADLESS-1") | .scale')
+    # The view sits under the 20-pixel menu bar.
+    vx=$(awk -v a="$wx" -v s="$scale" 'BEGIN { printf "%d", a * s }')
+    vy=$(awk -v a="$wy" -v s="$scale" 'BEGIN { printf "%d", (a + 20) * s }')
+    in_session swaymsg "[con_id=$win] focus" >/dev/null
+}
+
+# Gives the keyboard focus to the window sway knows as $1.
+focus_window() {
+    in_session swaymsg "[con_id=$1] focus" >/dev/null || fail "cannot focus window $1"
+}
+
+# The whole output in $1; with a second argument "window", only the game's window.
+shot() {
+    local into="$work/shots/grim.png"
+    if [[ "${2:-}" == window ]]; then
+        in_session grim -g "$wx,$wy ${wwidth}x$wheight" "$into" || fail "grim failed"
+    else
+        in_session grim "$into" || fail "grim failed"
+    fi
+    mv "$into" "$1"
+}
+
+# The color of view pixel (x, y) in a screenshot of the output, as "r,g,b".
+view_pixel() {
+    local c
+    c=$(convert "$1" -format "%[pixel:p{$(($2 + vx)),$(($3 + vy))}]" info:)
+    c=${c#srgb(}
+    echo "${c%)}"
+}
+
+# Polls until view pixel (x, y) has color "r,g,b".
+wait_for_pixel() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        shot "$work/shots/poll.png"
+        [[ "$(view_pixel "$work/shots/poll.png" "$1" "$2")" == "$3" ]] && return 0
+        sleep 0.1
+    done
+    fail "view pixel $1,$2 never became $3 (last $(view_pixel "$work/shots/poll.png" "$1" "$2"))"
+}
+
+# The number of differing pixels between two screenshots.
+pixels_changed() {
+    compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+# Waits for the picture to stop changing and leaves it in $1 ("window": the window alone).
+settled_shot() {
+    local i
+    shot "$1" "${2:-}"
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        sleep 0.3
+        shot "$work/shots/next.png" "${2:-}"
+        [[ "$(pixels_changed "$1" "$work/shots/next.png")" == 0 ]] && return 0
+        cp "$work/shots/next.png" "$1"
+    done
+    fail "the picture never stopped changing"
+}
+
+# Waits for a process of ours to end; its exit status goes to $status.
+await_exit() {
+    local i
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        alive "$1" || break
+        sleep 0.1
+    done
+    alive "$1" && fail "process $1 did not end"
+    status=0
+    wait "$1" || status=$?
+}
