@@ -146,7 +146,7 @@ echo "keys reach the view after the About box"
 
 keys ctrl+q
 await_exit "$game"
-[[ "$status" == 0 ]] || fail "Ctrl+Q ended the game with status $status"
+[[ "$status" == 0 ]] || fail "Ctrl+Q ended the game with status $status; it said: $(cat "$work/stderr.txt")"
 echo "stderr of the game:"
 cat "$work/stderr.txt"
 echo "PASS"

@@ -66,6 +66,6 @@ for scale in 1 1.5 2; do
     echo "scale $scale: $width pixels wide, like a full repaint after $((round - 1)) round(s)"
     keys ctrl+q
     await_exit "$game"
-    [[ "$status" == 0 ]] || fail "scale $scale: Ctrl+Q ended the game with status $status"
+    [[ "$status" == 0 ]] || fail "scale $scale: Ctrl+Q ended the game with status $status; it said: $(cat "$work/stderr.txt")"
 done
 echo "PASS"
