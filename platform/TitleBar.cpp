@@ -22,20 +22,26 @@ constexpr int kGlyphSize = 16;
 enum class Glyph { Minimize, Close };
 
 // Plain strokes, as GNOME's title bars draw them; the style's title-bar icons come framed.
-QIcon DrawGlyph(Glyph glyph, const QColor& color, qreal ratio) {
-    QPixmap pixmap(QSize(kGlyphSize, kGlyphSize) * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap));
-    if (glyph == Glyph::Minimize) {
-        painter.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
-    } else {
-        painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
-        painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+// Drawn for each whole scale, as Qt draws on Wayland at whole ratios.
+QIcon DrawGlyph(Glyph glyph, const QColor& color) {
+    QIcon icon;
+    for (int ratio = 1; ratio <= 3; ++ratio) {
+        QPixmap pixmap(QSize(kGlyphSize, kGlyphSize) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap));
+        if (glyph == Glyph::Minimize) {
+            painter.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
+        } else {
+            painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+            painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+        }
+        painter.end();
+        icon.addPixmap(pixmap);
     }
-    return QIcon(pixmap);
+    return icon;
 }
 
 // The compositor draws title bars when it offers xdg-decoration: a connection of our own
@@ -70,7 +76,7 @@ bool TitleBar::Needed() {
 TitleBar::TitleBar(QWidget* window) : QWidget(window) {
     auto button = [this](Glyph glyph, const char* tip) {
         auto* b = new QToolButton(this);
-        b->setIcon(DrawGlyph(glyph, palette().windowText().color(), devicePixelRatioF()));
+        b->setIcon(DrawGlyph(glyph, palette().windowText().color()));
         b->setIconSize(QSize(kGlyphSize, kGlyphSize));
         b->setToolTip(QString::fromUtf8(tip));
         b->setAutoRaise(true);
