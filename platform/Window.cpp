@@ -1,6 +1,7 @@
 #include "platform/Window.h"
 
 #include "platform/Menu.h"
+#include "platform/TitleBar.h"
 #include "platform/ViewWidget.h"
 #include "platform/WindowWidget.h"
 
@@ -57,17 +58,28 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
     d->widget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
     const int width = static_cast<int>(frame.Width()) + 1;
     const int height = static_cast<int>(frame.Height()) + 1;
-    d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top), width,
-                           height);
-    if ((flags & B_NOT_RESIZABLE) != 0)
-        d->widget->setFixedSize(width, height);
-    if ((flags & B_NOT_ZOOMABLE) != 0) {
+    d->content = d->widget.get();
+    int barHeight = 0;
+    if ((flags & B_NOT_RESIZABLE) != 0 && (flags & B_NOT_ZOOMABLE) != 0 && TitleBar::Needed()) {
+        // Qt's own title bar would offer maximize on a window that cannot grow: the window
+        // goes without it and gets ours, with its content, unchanged, below.
+        d->widget->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        d->widget->resize(width, kTitleBarHeight + height);
+        new TitleBar(d->widget.get());
+        d->content = new QWidget(d->widget.get());
+        d->content->setGeometry(0, kTitleBarHeight, width, height);
+        barHeight = kTitleBarHeight;
+    } else if ((flags & B_NOT_ZOOMABLE) != 0) {
         // Without the customize hint Qt's default decorations, maximize among them, stay
         // whatever hints are cleared; with it, the title bar holds only what is listed.
         d->widget->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                   Qt::WindowCloseButtonHint);
     }
+    d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top), width,
+                           barHeight + height);
+    if ((flags & B_NOT_RESIZABLE) != 0)
+        d->widget->setFixedSize(width, barHeight + height);
     d->pulseTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&d->pulseTimer, &QTimer::timeout, [p = d.get()] { p->DeliverPulse(); });
     WindowPrivate::All().push_back(this);
@@ -91,7 +103,7 @@ void BWindow::AddChild(BView* view) {
     d->children.push_back(view);
     view->d->window = this;
     QWidget* w = view->Widget();
-    w->setParent(d->widget.get());
+    w->setParent(d->content);
     const BRect f = view->Frame();
     w->move(static_cast<int>(f.left), static_cast<int>(f.top));
     w->show();
@@ -104,7 +116,7 @@ void BWindow::AddChild(BMenuBar* bar) {
     d->bars.push_back(bar);
     bar->window_ = this;
     QMenuBar* w = bar->Widget();
-    w->setParent(d->widget.get());
+    w->setParent(d->content);
     w->setGeometry(0, 0, static_cast<int>(Bounds().Width()) + 1, kMenuBarHeight);
     w->setFixedSize(w->size());
     // The view keeps the keyboard; the bar is reached through its shortcuts.

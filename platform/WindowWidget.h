@@ -23,6 +23,9 @@ private:
 struct WindowPrivate {
     BRect frame;
     std::unique_ptr<WindowWidget> widget;
+    // Where the menu bar and views go: the widget itself, or the part below a title bar of
+    // the kit's own.
+    QWidget* content = nullptr;
     std::vector<BMenuBar*> bars;
     std::vector<BView*> children;
     bigtime_t pulseRate = 0;

@@ -3,6 +3,7 @@
 #include "app/Commands.h"
 #include "app/TumbleWindow.h"
 #include "platform/Application.h"
+#include "platform/TitleBar.h"
 #include "tests/support/Fixture.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,15 @@ protected:
         ASSERT_TRUE(view->gameState == kRunning && view->score == 60);
     }
 
+    static QToolButton* CloseButton(TitleBar* bar) { return Button(bar, "Close"); }
+    static QToolButton* Button(TitleBar* bar, const char* tip) {
+        for (QToolButton* b : bar->findChildren<QToolButton*>())
+            if (b->toolTip() == QLatin1String(tip))
+                return b;
+        ADD_FAILURE() << "no " << tip << " button";
+        return nullptr;
+    }
+
     std::unique_ptr<BApplication> app;
     TumbleWindow* window = nullptr;
     TumbleView* view = nullptr;
@@ -76,11 +87,13 @@ TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
         bool betterRound;
         uint32 command; // 0: the window's close button
         const char* saved;
+        bool ownBar = false; // the close button of the kit's own title bar
     } cases[] = {
         {"End game while idle", false, kEndGameCommand, "50"},
         {"End game after a better round", true, kEndGameCommand, "60"},
         {"Quit", true, kQuitCommand, "50"},
         {"closing the window", true, 0, "50"},
+        {"the close button of the kit's title bar", true, 0, "50", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +101,10 @@ TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
             SetUp();
         if (c.betterRound)
             PlayBetterRound();
-        c.command != 0 ? (void)window->PostMessage(c.command) : (void)widget->close();
+        if (c.ownBar)
+            CloseButton(new TitleBar(widget))->click();
+        else
+            c.command != 0 ? (void)window->PostMessage(c.command) : (void)widget->close();
         QTimer guard; // against a hang only: a working quit takes a few event-loop turns
         guard.callOnTimeout([&] { guard.stop(), app->Quit(); });
         guard.start(20000);
@@ -100,6 +116,20 @@ TEST_F(WindowTest, EachWayOutSavesOnlyWhatEndGameWould) {
         app.reset();
         window = nullptr;
     }
+}
+
+// The bar the kit draws where the compositor draws none (tests/e2e/wayland_title_bar.sh sees
+// it under weston): minimize works, and a double click does not maximize.
+TEST_F(WindowTest, OwnTitleBarMinimizesAndNeverMaximizes) {
+    auto* bar = new TitleBar(widget);
+    bar->show();
+    QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(20, bar->height() / 2));
+    Settle();
+    EXPECT_FALSE(widget->isMaximized());
+    EXPECT_EQ(bar->findChildren<QToolButton*>().size(), 2);
+    Button(bar, "Minimize")->click();
+    Settle();
+    EXPECT_TRUE(widget->isMinimized());
 }
 
 // The box's text is the program's own in every locale (app_tests_german runs this test), and

@@ -252,3 +252,52 @@ await_exit() {
     status=0
     wait "$1" || status=$?
 }
+
+# Starts weston, which offers no server-side decorations (as GNOME's mutter), on a headless
+# output of WIDTH and HEIGHT pixels in a plain gray, so the only thing drawn on it is the game.
+# Screenshots are weston-screenshooter's, which weston serves only with --debug; grim does
+# not work there.
+start_weston() {
+    local version
+    version=$(weston --version | grep -o '[0-9]\+' | head -n1)
+    local options=(--socket=wayland-1 --width="$1" --height="$2" --idle-time=0 --debug
+                   --config="$work/weston.ini")
+    if ((version >= 12)); then
+        options+=(--backend=headless --renderer=pixman)
+    else
+        options+=(--backend=headless-backend.so --use-pixman)
+    fi
+    printf '[shell]\npanel-position=none\nbackground-color=0xff808080\n' >"$work/weston.ini"
+    chmod 644 "$work/weston.ini"
+    env -i "${player_env[@]}" "${as_player[@]}" weston "${options[@]}" >"$work/weston.txt" 2>&1 &
+    started+=($!)
+    wait_until test -S "$work/run/wayland-1" || fail "weston did not start: $(cat "$work/weston.txt")"
+    player_env+=(WAYLAND_DISPLAY=wayland-1)
+}
+
+# The whole weston output in $1.
+weston_shot() {
+    local made
+    rm -f "$work"/shots/wayland-screenshot-*.png
+    in_session env -C "$work/shots" weston-screenshooter || fail "weston-screenshooter failed"
+    made=("$work"/shots/wayland-screenshot-*.png)
+    [[ -f "${made[0]}" ]] || fail "weston-screenshooter left no picture"
+    mv "${made[0]}" "$1"
+}
+
+# Waits for something other than the background to show on weston and to stop changing, and
+# sets the rectangle it covers: $wx $wy $wwidth $wheight. The screenshot is left in $1.
+find_weston_window() {
+    local i box last=
+    for ((i = 0; i < wait_limit_tenths; i++)); do
+        weston_shot "$1"
+        box=$(convert "$1" -trim -format '%w %h %X %Y' info: 2>/dev/null)
+        [[ "${box%% *}" -gt 1 && "$box" == "$last" &&
+            "$(pixels_changed "$1" "$work/shots/last.png")" == 0 ]] && break
+        last=$box
+        cp "$1" "$work/shots/last.png"
+        sleep 0.3
+    done
+    [[ "${box%% *}" -gt 1 && "$box" == "$last" ]] || fail "no window settled on weston"
+    read -r wwidth wheight wx wy <<<"${box//+/}"
+}

@@ -1,0 +1,131 @@
+#include "platform/TitleBar.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
+#include <QToolButton>
+#include <QWindow>
+
+#include <cstring>
+#include <wayland-client.h>
+
+namespace {
+
+constexpr int kButtonSize = 22;
+constexpr int kMargin = 6;
+constexpr int kGlyphSize = 16;
+
+enum class Glyph { Minimize, Close };
+
+// Plain strokes, as GNOME's title bars draw them; the style's title-bar icons come framed.
+// Drawn for each whole scale, as Qt draws on Wayland at whole ratios.
+QIcon DrawGlyph(Glyph glyph, const QColor& color) {
+    QIcon icon;
+    for (int ratio = 1; ratio <= 3; ++ratio) {
+        QPixmap pixmap(QSize(kGlyphSize, kGlyphSize) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap));
+        if (glyph == Glyph::Minimize) {
+            painter.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
+        } else {
+            painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+            painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+        }
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+// The compositor draws title bars when it offers xdg-decoration: a connection of our own
+// reads its globals before Qt's window is made. Qt 6.4 has no public way to ask.
+bool CompositorOffersDecorations() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr)
+        return true; // Qt cannot show a window here either; leave everything to it
+    bool offered = false;
+    wl_registry* registry = wl_display_get_registry(display);
+    const wl_registry_listener listener = {
+        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+            if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
+                *static_cast<bool*>(data) = true;
+        },
+        [](void*, wl_registry*, uint32_t) {},
+    };
+    wl_registry_add_listener(registry, &listener, &offered);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered;
+}
+
+} // namespace
+
+bool TitleBar::Needed() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+           !CompositorOffersDecorations();
+}
+
+TitleBar::TitleBar(QWidget* window) : QWidget(window) {
+    auto button = [this](Glyph glyph, const char* tip) {
+        auto* b = new QToolButton(this);
+        b->setIcon(DrawGlyph(glyph, palette().windowText().color()));
+        b->setIconSize(QSize(kGlyphSize, kGlyphSize));
+        b->setToolTip(QString::fromUtf8(tip));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(kButtonSize, kButtonSize);
+        return b;
+    };
+    minimize_ = button(Glyph::Minimize, "Minimize");
+    close_ = button(Glyph::Close, "Close");
+    connect(minimize_, &QToolButton::clicked, window, &QWidget::showMinimized);
+    connect(close_, &QToolButton::clicked, window, &QWidget::close);
+    window->installEventFilter(this);
+    setGeometry(0, 0, window->width(), kTitleBarHeight);
+}
+
+bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::ActivationChange)
+        update();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TitleBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && window()->windowHandle() != nullptr)
+        window()->windowHandle()->startSystemMove();
+}
+
+// A double click maximizes elsewhere; this window keeps its size.
+void TitleBar::mouseDoubleClickEvent(QMouseEvent*) {}
+
+void TitleBar::resizeEvent(QResizeEvent*) {
+    const int top = (height() - kButtonSize) / 2;
+    close_->move(width() - kButtonSize - top, top);
+    minimize_->move(close_->x() - kButtonSize, top);
+}
+
+void TitleBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window().color().darker(108));
+    painter.setPen(palette().mid().color());
+    painter.drawLine(0, height() - 1, width(), height() - 1);
+
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(palette().color(isActiveWindow() ? QPalette::Active : QPalette::Inactive,
+                                   QPalette::WindowText));
+    // Centered where the buttons leave room, cut only when it cannot fit.
+    const QRect room(kMargin, 0, minimize_->x() - 2 * kMargin, height());
+    const QString title =
+        painter.fontMetrics().elidedText(window()->windowTitle(), Qt::ElideRight, room.width());
+    painter.drawText(room, Qt::AlignCenter, title);
+}

@@ -1,0 +1,31 @@
+// A title bar of the kit's own, for a window of one size on a Wayland compositor that leaves
+// window decorations to the program.
+#pragma once
+
+#include <QWidget>
+
+class QToolButton;
+
+class TitleBar : public QWidget {
+public:
+    // Whether a window that cannot grow needs a title bar of ours: only on Wayland, where the
+    // compositor offers no server-side decorations and Qt would draw its own bar, which offers
+    // maximize whatever the window's hints say.
+    static bool Needed();
+
+    // Spans the top of its window; the window's content goes below it.
+    explicit TitleBar(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QToolButton* minimize_;
+    QToolButton* close_;
+};
+
+constexpr int kTitleBarHeight = 26;
