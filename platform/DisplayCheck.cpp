@@ -47,7 +47,8 @@ std::string AsTyped(const char* command) {
 
 [[noreturn]] void ExitForNoDisplay(const char* why) {
     std::fprintf(stderr,
-                 "%s: %s; to play without a screen, run it under xvfb-run (xvfb-run -a %s)\n",
+                 "%s: %s; to play without a screen, run it under xvfb-run from the packages xvfb "
+                 "and xauth (xvfb-run -a %s)\n",
                  program_invocation_short_name, why, AsTyped(program_invocation_name).c_str());
     std::fflush(stderr);
     std::_Exit(1);
