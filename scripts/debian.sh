@@ -46,7 +46,8 @@ system=$work/system
 cleanup() {
     # Everything mounted below the system, deepest first, before the copy goes.
     if [[ -d "$system" ]]; then
-        findmnt -rn -o TARGET | grep -F "$system/" | sort -r | while read -r m; do
+        findmnt -rn -o TARGET | awk -v s="$system" '$0 == s || index($0, s "/") == 1' |
+            sort -r | while read -r m; do
             umount -l "$m" 2>/dev/null || true
         done
     fi
@@ -66,6 +67,9 @@ mkdir -p "$system/tumblegem"
 chmod 755 "$system/tumblegem"
 
 mkdir -p "$downloads"
+# The system's root a mount of its own, as on a real machine: tests that hide files in a mount
+# namespace of their own need one to make private.
+mount --bind "$system" "$system"
 mount -t proc proc "$system/proc"
 mount --rbind /sys "$system/sys" && mount --make-rslave "$system/sys"
 # Recursively, for /dev/shm (screenshots on Wayland) and /dev/pts.
