@@ -1,5 +1,6 @@
 # Shared by the real-window tests; run under Xvfb. Sourced, with $1 the game's executable.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 exe_source=${1:?usage: $0 PATH_TO_TUMBLEGEM}
 [[ -n "${DISPLAY:-}" ]] || { echo "needs an X display (run under xvfb-run -a)" >&2; exit 2; }
@@ -26,15 +27,6 @@ trap cleanup EXIT
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 started+=("${bus##*$'\n'}")
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# Every wait polls for a condition and gives up after a generous while: nothing here is
-# asserted about speed.
-wait_limit_tenths=300
 
 # xvfb-run's server resets when its last client leaves, and a client still connecting then is
 # dropped: a game started right after the only one running was killed would find no display.
@@ -100,56 +92,6 @@ find_window() {
 
 shot() {
     import -window root "$1"
-}
-
-# The color of view pixel (x, y) in a screenshot, as "r,g,b".
-view_pixel() {
-    local c
-    c=$(convert "$1" -format "%[pixel:p{$(($2 + vx)),$(($3 + vy))}]" info:)
-    c=${c#srgb(}
-    echo "${c%)}"
-}
-
-# Polls until view pixel (x, y) has color "r,g,b".
-wait_for_pixel() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        shot "$work/shots/poll.png"
-        [[ "$(view_pixel "$work/shots/poll.png" "$1" "$2")" == "$3" ]] && return 0
-        sleep 0.1
-    done
-    fail "view pixel $1,$2 never became $3 (last $(view_pixel "$work/shots/poll.png" "$1" "$2"))"
-}
-
-# The number of differing pixels between two screenshots.
-pixels_changed() {
-    compare -metric AE "$1" "$2" null: 2>&1 || true
-}
-
-# Polls until a command succeeds; false if it never did.
-wait_until() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-alive() {
-    kill -0 "$1" 2>/dev/null
-}
-
-# Waits for a process of ours to end; its exit status goes to $status.
-await_exit() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        alive "$1" || break
-        sleep 0.1
-    done
-    alive "$1" && fail "process $1 did not end"
-    status=0
-    wait "$1" || status=$?
 }
 
 hold_display

@@ -10,31 +10,10 @@
 # and each step sends its keys with a short `wtype -k KEY ...` beside it: the seat keeps a
 # keyboard throughout and only its keymap changes, which the client learns before the keys.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 exe_source=${1:?usage: $0 PATH_TO_TUMBLEGEM}
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY XAUTHORITY
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# Every wait polls for a condition and gives up after a generous while: nothing here is
-# asserted about speed.
-wait_limit_tenths=300
-
-wait_until() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-alive() {
-    kill -0 "$1" 2>/dev/null
-}
 
 # sway will not run as root: root runs it, and everything that talks to it, as nobody.
 as_player=()
@@ -204,30 +183,6 @@ shot() {
     mv "$into" "$1"
 }
 
-# The color of view pixel (x, y) in a screenshot of the output, as "r,g,b".
-view_pixel() {
-    local c
-    c=$(convert "$1" -format "%[pixel:p{$(($2 + vx)),$(($3 + vy))}]" info:)
-    c=${c#srgb(}
-    echo "${c%)}"
-}
-
-# Polls until view pixel (x, y) has color "r,g,b".
-wait_for_pixel() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        shot "$work/shots/poll.png"
-        [[ "$(view_pixel "$work/shots/poll.png" "$1" "$2")" == "$3" ]] && return 0
-        sleep 0.1
-    done
-    fail "view pixel $1,$2 never became $3 (last $(view_pixel "$work/shots/poll.png" "$1" "$2"))"
-}
-
-# The number of differing pixels between two screenshots.
-pixels_changed() {
-    compare -metric AE "$1" "$2" null: 2>&1 || true
-}
-
 # Waits for the picture to stop changing and leaves it in $1 ("window": the window alone).
 settled_shot() {
     local i
@@ -239,18 +194,6 @@ settled_shot() {
         cp "$work/shots/next.png" "$1"
     done
     fail "the picture never stopped changing"
-}
-
-# Waits for a process of ours to end; its exit status goes to $status.
-await_exit() {
-    local i
-    for ((i = 0; i < wait_limit_tenths; i++)); do
-        alive "$1" || break
-        sleep 0.1
-    done
-    alive "$1" && fail "process $1 did not end"
-    status=0
-    wait "$1" || status=$?
 }
 
 # Starts weston, which offers no server-side decorations (as GNOME's mutter), on a headless
