@@ -60,3 +60,12 @@ wait_for_pixel() {
 pixels_changed() {
     compare -metric AE "$1" "$2" null: 2>&1 || true
 }
+
+# The keys of a round that leaves every column changed: each piece goes to another column,
+# rotating on the way, and falls to the bottom.
+round_keys=()
+for moves in "Left Left Left" "Left Left" "Left" "" "Right" "Right Right" "Right Right Right"; do
+    read -ra shifts <<<"$moves"
+    round_keys+=("${shifts[@]}" Up)
+    for ((i = 0; i < 18; i++)); do round_keys+=(Down); done
+done

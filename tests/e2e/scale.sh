@@ -19,14 +19,6 @@ cases=(
     "QT_FONT_DPI=120       201"
 )
 
-# Each piece of a round goes to another column, rotating on the way, and falls to the bottom.
-round_keys=()
-for moves in "Left Left Left" "Left Left" "Left" "" "Right" "Right Right" "Right Right Right"; do
-    read -ra shifts <<<"$moves"
-    round_keys+=("${shifts[@]}" Up)
-    for ((i = 0; i < 18; i++)); do round_keys+=(Down); done
-done
-
 # Waits for the window to stop changing and leaves its picture in $1.
 settled_shot() {
     local i

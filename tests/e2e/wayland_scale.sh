@@ -4,14 +4,6 @@
 # Usage: tests/e2e/wayland_scale.sh PATH_TO_TUMBLEGEM
 source "$(dirname "$0")/wayland_lib.sh"
 
-# Each piece of a round goes to another column, rotating on the way, and falls to the bottom.
-round_keys=()
-for moves in "Left Left Left" "Left Left" "Left" "" "Right" "Right Right" "Right Right Right"; do
-    read -ra shifts <<<"$moves"
-    round_keys+=("${shifts[@]}" Up)
-    for ((i = 0; i < 18; i++)); do round_keys+=(Down); done
-done
-
 score_strip() {
     convert "$1" -gravity South -crop "0x$((20 * $2 / 161))+0+0" +repage "$3"
 }
