@@ -12,48 +12,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 // What a key is worth to KeyDown: the kit's byte for the keys that have one, else the key's
-// text as UTF-8; 0 bytes when it has neither and is left to the widget's parents.
+// text as UTF-8; no bytes when it has neither, and it is left to the widget's parents.
 constexpr int kMaxKeyBytes = 8;
-int KeyBytes(const QKeyEvent& event, char (&out)[kMaxKeyBytes + 1]) {
-    char single = 0;
-    switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        single = B_ENTER;
-        break;
-    case Qt::Key_Escape:
-        single = B_ESCAPE;
-        break;
-    case Qt::Key_Left:
-        single = B_LEFT_ARROW;
-        break;
-    case Qt::Key_Right:
-        single = B_RIGHT_ARROW;
-        break;
-    case Qt::Key_Up:
-        single = B_UP_ARROW;
-        break;
-    case Qt::Key_Down:
-        single = B_DOWN_ARROW;
-        break;
-    default:
-        break;
-    }
-    if (single != 0) {
-        out[0] = single;
-        out[1] = '\0';
-        return 1;
-    }
-    const QByteArray utf8 = event.text().toUtf8();
-    const int count = utf8.size() <= kMaxKeyBytes ? static_cast<int>(utf8.size()) : 0;
-    std::copy_n(utf8.constData(), count, out);
-    out[count] = '\0';
-    return count;
-}
+constexpr std::pair<int, char> kKeyBytes[] = {
+    {Qt::Key_Return, B_ENTER},    {Qt::Key_Enter, B_ENTER},       {Qt::Key_Escape, B_ESCAPE},
+    {Qt::Key_Left, B_LEFT_ARROW}, {Qt::Key_Right, B_RIGHT_ARROW}, {Qt::Key_Up, B_UP_ARROW},
+    {Qt::Key_Down, B_DOWN_ARROW}};
 
 } // namespace
 
@@ -88,8 +57,15 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    char bytes[kMaxKeyBytes + 1];
-    const int count = KeyBytes(*event, bytes);
+    char bytes[kMaxKeyBytes + 1] = {};
+    int count = 0;
+    for (const auto& [key, byte] : kKeyBytes)
+        if (event->key() == key)
+            bytes[count++] = byte;
+    if (const QByteArray utf8 = event->text().toUtf8(); count == 0 && utf8.size() <= kMaxKeyBytes) {
+        count = static_cast<int>(utf8.size());
+        std::copy_n(utf8.constData(), count, bytes);
+    }
     event->setAccepted(count > 0);
     if (count > 0)
         view_->KeyDown(bytes, count);
