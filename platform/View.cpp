@@ -75,7 +75,17 @@ int ViewPrivate::ScaleFor(double devicePixelRatio) {
     return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
 }
 
+QPainter& ViewPrivate::Painter() {
+    if (!painter.isActive()) {
+        painter.begin(&buffer);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    }
+    return painter;
+}
+
 void ViewPrivate::AllocateBuffer(int newScale) {
+    if (painter.isActive())
+        painter.end();
     scale = newScale;
     buffer = QImage(width() * scale, height() * scale, QImage::Format_RGB32);
     buffer.setDevicePixelRatio(scale);
@@ -119,7 +129,7 @@ void BView::FillRect(BRect r, pattern) {
     if (!r.IsValid())
         return;
     const QRectF area(r.left, r.top, r.Width() + 1, r.Height() + 1);
-    QPainter(&d->buffer).fillRect(area, d->High());
+    d->Painter().fillRect(area, d->High());
     d->MarkDirty(area);
 }
 
@@ -137,8 +147,7 @@ void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
         return;
     // Centered on the pixel c names: inscribed in the box of 2r + 1 pixels around it.
     const QRectF box(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1);
-    QPainter p(&d->buffer);
-    p.setRenderHint(QPainter::Antialiasing);
+    QPainter& p = d->Painter();
     p.setPen(Qt::NoPen);
     p.setBrush(d->High());
     p.drawEllipse(box);
@@ -172,14 +181,14 @@ void BView::DrawString(const char* text) {
     constexpr double kEdgeMargin = 4;
     const double room = d->width() - kEdgeMargin - d->pen.x;
     const double narrowing = advance > room && room > 0 ? room / advance : 1;
-    QPainter p(&d->buffer);
-    p.setRenderHints(QPainter::TextAntialiasing | QPainter::Antialiasing);
+    QPainter& p = d->Painter();
     p.setFont(d->font);
     p.setPen(d->High());
     // View coordinates name pixel centers; Qt's name pixel corners.
     p.translate(d->pen.x + 0.5, d->pen.y + 0.5);
     p.scale(narrowing, 1);
     p.drawText(QPointF(0, 0), line);
+    p.resetTransform();
     // The whole band the line may touch, overhangs included.
     d->MarkDirty(QRectF(0, d->pen.y - metrics.ascent() - 2, d->width(),
                         metrics.ascent() + metrics.descent() + 4));
