@@ -1,5 +1,5 @@
-// Drawing: the full well, the same without its text, the title screen, and the well drawn
-// the straightforward way (a painter per circle) for comparison.
+// Drawing: the full well, the same without its text, the title screen, and the well's circles
+// alone, each painted by a painter of its own on a bare image, for comparison.
 #include "bench/Counters.h"
 #include "bench/Scenes.h"
 
@@ -24,7 +24,7 @@ TumbleView& HiddenWell() {
 
 void BM_Redraw(benchmark::State& state) {
     TumbleView& view = HiddenWell();
-    view.Redraw(); // warm caches: disc masks, glyphs
+    view.Redraw(); // warm Qt's glyph cache
     AllocationMeter meter(state);
     for (auto _ : state)
         view.Redraw();
@@ -85,8 +85,8 @@ void BM_TitleDraw(benchmark::State& state) {
 }
 BENCHMARK(BM_TitleDraw);
 
-// The well as a plain painter draws it: one QPainter and one anti-aliased ellipse per circle.
-// This is the cost the kit's cached disc masks avoid.
+// The well's circles as the kit draws them, one QPainter and one anti-aliased ellipse each,
+// without the view around them.
 void PaintDisc(QImage& image, int cx, int cy, int radius, QColor color) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);

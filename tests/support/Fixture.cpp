@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <ostream>
@@ -133,6 +134,17 @@ Rgb PixelAt(const QImage& image, int x, int y) {
         if (image.pixel(x * s + i % s, y * s + i / s) != p)
             return {-1, -1, -1};
     return {qRed(p), qGreen(p), qBlue(p)};
+}
+
+bool Near(const QImage& image, int x, int y, Rgb color, int tolerance) {
+    const int s = static_cast<int>(image.devicePixelRatio());
+    for (int i = 0; i < s * s; ++i) {
+        const QRgb p = image.pixel(x * s + i % s, y * s + i / s);
+        if (std::abs(qRed(p) - color.r) > tolerance || std::abs(qGreen(p) - color.g) > tolerance ||
+            std::abs(qBlue(p) - color.b) > tolerance)
+            return false;
+    }
+    return true;
 }
 
 Rgb GemRing(uint8 value, int d) {

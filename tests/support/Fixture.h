@@ -50,6 +50,9 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c);
 constexpr Rgb kWhite{255, 255, 255};
 // The color of view pixel (x, y) when all its device pixels agree, else (-1, -1, -1).
 Rgb PixelAt(const QImage& image, int x, int y);
+// Whether every device pixel of view pixel (x, y) is within tolerance of color, channel by
+// channel: anti-aliased edges may differ from an exact disc by a level or two.
+bool Near(const QImage& image, int x, int y, Rgb color, int tolerance);
 // A gem holding value at distance d (0 to 9) from its center: discs brightening by 10 towards
 // the center inside a dark ring, or the magic gem's three rings.
 Rgb GemRing(uint8 value, int d);
