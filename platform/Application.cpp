@@ -30,7 +30,6 @@ class IconAfterFirstPaint;
 }
 
 struct ApplicationPrivate {
-    std::string signature;
     std::unique_ptr<QApplication> qapp;
     std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
     bool running = false;
@@ -111,8 +110,8 @@ bool WantsSingleLaunch(const AppResources* res) {
 
 } // namespace
 
-BApplication::BApplication(const char* signature) : d(std::make_unique<ApplicationPrivate>()) {
-    d->signature = signature != nullptr ? signature : "";
+// The signature names the program on its first platform; here the resources' desktop id does.
+BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>()) {
     if (QCoreApplication::instance() == nullptr) {
         ExitUnlessDisplayConfigured();
         ExitUnlessWaylandPluginInstalled();
