@@ -54,9 +54,18 @@ player_env=(HOME="$work/home" XDG_RUNTIME_DIR="$work/run" PATH=/usr/local/bin:/u
 # tests/lsan.supp names the plugin's namespace, which is only on the leaks' stacks when they are
 # unwound in full.
 player_env+=("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0")
-for name in LSAN_OPTIONS UBSAN_OPTIONS; do
-    [[ -n "${!name:-}" ]] && player_env+=("$name=${!name}")
-done
+# The suppressions go along as a copy the player can read: the project may lie in a folder
+# only its owner can enter.
+if [[ -n "${LSAN_OPTIONS:-}" ]]; then
+    lsan=$LSAN_OPTIONS
+    if [[ "$lsan" =~ (^|:)suppressions=([^:]*) ]]; then
+        cp "${BASH_REMATCH[2]}" "$work/lsan.supp"
+        chmod 644 "$work/lsan.supp"
+        lsan=${lsan/suppressions=${BASH_REMATCH[2]}/suppressions=$work/lsan.supp}
+    fi
+    player_env+=("LSAN_OPTIONS=$lsan")
+fi
+[[ -n "${UBSAN_OPTIONS:-}" ]] && player_env+=("UBSAN_OPTIONS=$UBSAN_OPTIONS")
 in_session() {
     env -i "${player_env[@]}" "${as_player[@]}" "$@"
 }
