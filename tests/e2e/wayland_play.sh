@@ -60,7 +60,14 @@ moves=(
     "Right        3"
     "Right        4"
 )
-keys Down Down Down Return
+# The piece falls into view by itself; the round is paused once all three of its gems show
+# (Down is checked below, where a lost press cannot pass for a slow one).
+three_gems() {
+    shot "$work/shots/entering.png"
+    [[ "$(piece "$work/shots/entering.png")" =~ ^3:( [0-9,]+){3}$ ]]
+}
+wait_until three_gems || fail "the new piece never showed three gems: $(piece "$work/shots/entering.png")"
+keys Return
 paused_shot "$work/shots/start.png"
 start=$(piece "$work/shots/start.png")
 [[ "$start" =~ ^3:( [0-9,]+){3}$ ]] || fail "the new piece is not three gems in column 3: $start"
