@@ -60,13 +60,13 @@ moves=(
     "Right        3"
     "Right        4"
 )
-# The piece falls into view by itself; the round is paused once all three of its gems show
-# (Down is checked below, where a lost press cannot pass for a slow one).
-three_gems() {
+# The piece falls into view by itself; the round is paused once its bottom gem reaches row 4,
+# where all three show (Down is checked below, where a lost press cannot pass for a slow one).
+entered() {
     shot "$work/shots/entering.png"
-    [[ "$(piece "$work/shots/entering.png")" =~ ^3:( [0-9,]+){3}$ ]]
+    [[ "$(view_pixel "$work/shots/entering.png" 80 59)" != "$well" ]]
 }
-wait_until three_gems || fail "the new piece never showed three gems: $(piece "$work/shots/entering.png")"
+wait_until entered || fail "the new piece never reached row 4 of column 3"
 keys Return
 paused_shot "$work/shots/start.png"
 start=$(piece "$work/shots/start.png")
