@@ -97,7 +97,7 @@ void PaintDisc(QImage& image, int cx, int cy, int radius, QColor color) {
 
 void BM_RedrawPainterPerCircle(benchmark::State& state) {
     TumbleView& view = HiddenWell();
-    const int scale = view.BufferScale();
+    const int scale = static_cast<int>(view.Snapshot().devicePixelRatio());
     QImage image((static_cast<int>(kViewRight) + 1) * scale,
                  (static_cast<int>(kViewBottom) + 1) * scale, QImage::Format_RGB32);
     image.setDevicePixelRatio(scale);

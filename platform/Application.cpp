@@ -7,39 +7,21 @@
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QFontDatabase>
 #include <QIcon>
-#include <QTimer>
-
-#include <fontconfig/fontconfig.h>
 
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <latch>
-#include <locale.h>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 BApplication* be_app = nullptr;
-
-namespace {
-class IconAfterFirstPaint;
-}
 
 struct ApplicationPrivate {
     std::unique_ptr<QApplication> qapp;
     std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
     bool running = false;
     bool quitting = false;
-    // Reads the system's font configuration and list, the longest step of a start, while the
-    // display is opened and the window made; Qt's font database lets one thread at a time in.
-    // Gone before the QApplication.
-    std::latch qappMade{1};
-    std::jthread fontList;
-    std::unique_ptr<IconAfterFirstPaint> icon;
 };
 
 namespace {
@@ -70,38 +52,6 @@ void ApplyResources(const AppResources& res) {
         QGuiApplication::setDesktopFileName(QString::fromUtf8(res.desktopId));
 }
 
-// Gives the windows their icon once the first picture has gone to the screen: decoding its
-// sizes takes longer than drawing that picture, and a window manager takes an icon set at any
-// time.
-class IconAfterFirstPaint : public QObject {
-public:
-    explicit IconAfterFirstPaint(const char* const* files) : files_(files) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !pending_) {
-            pending_ = true;
-            QCoreApplication::instance()->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] { Apply(); });
-        }
-        return false;
-    }
-
-private:
-    void Apply() {
-        // The picture may still wait in the connection's buffer.
-        QGuiApplication::sync();
-        QIcon icon;
-        for (const char* const* file = files_; *file != nullptr; ++file)
-            icon.addFile(QString::fromUtf8(*file));
-        QApplication::setWindowIcon(icon);
-    }
-
-    const char* const* files_;
-    bool pending_ = false;
-};
-
 bool WantsSingleLaunch(const AppResources* res) {
     if (res == nullptr || res->desktopId == nullptr)
         return false;
@@ -113,25 +63,8 @@ bool WantsSingleLaunch(const AppResources* res) {
 // The signature names the program on its first platform; here the resources' desktop id does.
 BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>()) {
     if (QCoreApplication::instance() == nullptr) {
-        ExitUnlessDisplayConfigured();
-        ExitUnlessWaylandPluginInstalled();
-        d->fontList = std::jthread([&made = d->qappMade] {
-            // Fontconfig reads the numbers of its configuration by the locale, which Qt and
-            // then this constructor change as it reads; this thread keeps its own.
-            const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-            if (c != nullptr)
-                uselocale(c);
-            FcInit();
-            made.wait();
-            QFontDatabase::families();
-            if (c != nullptr) {
-                uselocale(LC_GLOBAL_LOCALE);
-                freelocale(c);
-            }
-        });
-        DisplayFailureGuard guard;
+        ExitUnlessDisplayReachable();
         d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
-        d->qappMade.count_down();
     }
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
@@ -155,7 +88,6 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
                 std::fprintf(stderr, "%s: another copy is running but does not answer\n",
                              program_invocation_short_name);
             d->launch.reset();
-            d->fontList = {};
             d->qapp.reset();
             std::exit(forwarded ? 0 : 1);
         }
@@ -164,8 +96,12 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
                 window->Activate();
         };
     }
-    if (res != nullptr && res->iconFiles != nullptr)
-        d->icon = std::make_unique<IconAfterFirstPaint>(res->iconFiles);
+    if (res != nullptr && res->iconFiles != nullptr) {
+        QIcon icon;
+        for (const char* const* file = res->iconFiles; *file != nullptr; ++file)
+            icon.addFile(QString::fromUtf8(*file));
+        QApplication::setWindowIcon(icon);
+    }
 }
 
 BApplication::~BApplication() {
@@ -207,8 +143,4 @@ status_t BApplication::GetAppInfo(app_info* info) const {
         return B_ERROR;
     info->ref.path = ExecutablePath();
     return info->ref.path.empty() ? B_ERROR : B_OK;
-}
-
-int32 BApplication::CountWindows() const {
-    return static_cast<int32>(WindowPrivate::All().size());
 }

@@ -32,7 +32,6 @@ public:
     bool QuitRequested() override;
 
     status_t GetAppInfo(app_info* info) const;
-    int32 CountWindows() const;
 
 private:
     std::unique_ptr<ApplicationPrivate> d;

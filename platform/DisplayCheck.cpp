@@ -4,27 +4,17 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
-#include <QtGlobal>
+
+#include <wayland-client.h>
+#include <xcb/xcb.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
-
-struct HeldMessage {
-    QtMsgType type;
-    QString text;
-};
-
-QtMessageHandler gPreviousHandler = nullptr;
-bool gDisplayUnreachable = false;
-// Qt's complaints while it starts are held back: when the display turns out to be
-// unreachable, the one line below replaces all of them.
-std::vector<HeldMessage> gHeld;
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -69,79 +59,69 @@ bool WaylandPluginInstalled() {
     return false;
 }
 
-// Whether Qt can take no other way than Wayland: asked for it by name, or a session that
-// names only a Wayland display.
-bool OnlyWaylandWillDo() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && *platform != '\0') {
-        const QString list = QString::fromLocal8Bit(platform);
-        return list.startsWith(QLatin1String("wayland")) &&
-               !(list.contains(QLatin1String("xcb")) && IsSet("DISPLAY"));
+bool WaylandAnswers() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr)
+        return false;
+    wl_display_disconnect(display);
+    return true;
+}
+
+bool XAnswers() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+}
+
+// The platforms Qt will try, in its order: those QT_QPA_PLATFORM lists, or else those the
+// session names a display for.
+QStringList PlatformsToTry() {
+    QStringList platforms;
+    if (IsSet("QT_QPA_PLATFORM")) {
+        const QString list = QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
+        for (const QString& entry : list.split(u';', Qt::SkipEmptyParts))
+            platforms << entry.section(u':', 0, 0);
+        return platforms;
     }
-    return IsSet("WAYLAND_DISPLAY") && !IsSet("DISPLAY");
-}
-
-bool MentionsUnreachableDisplay(const QString& text) {
-    return text.contains(QLatin1String("could not connect to display")) ||
-           text.contains(QLatin1String("Failed to create wl_display"));
-}
-
-void Pass(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (gPreviousHandler != nullptr)
-        gPreviousHandler(type, context, text);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
-void ReleaseHeld() {
-    const QMessageLogContext context;
-    for (const HeldMessage& message : gHeld)
-        Pass(message.type, context, message.text);
-    gHeld.clear();
-}
-
-void CatchDisplayFailure(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (MentionsUnreachableDisplay(text))
-        gDisplayUnreachable = true;
-    if (type != QtFatalMsg) {
-        gHeld.push_back({type, text});
-        return;
-    }
-    if (gDisplayUnreachable)
-        ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
-    ReleaseHeld();
-    Pass(type, context, text);
+    if (IsSet("WAYLAND_DISPLAY"))
+        platforms << QStringLiteral("wayland");
+    if (IsSet("DISPLAY"))
+        platforms << QStringLiteral("xcb");
+    return platforms;
 }
 
 } // namespace
 
-void ExitUnlessDisplayConfigured() {
-    // A platform chosen by hand (offscreen, vnc, ...) may need no display at all.
-    if (IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"))
-        return;
-    ExitForNoDisplay("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
-}
-
-void ExitUnlessWaylandPluginInstalled() {
-    if (!OnlyWaylandWillDo() || WaylandPluginInstalled())
-        return;
-    std::fprintf(stderr,
-                 "%s: cannot open a window on Wayland (%s): Qt's Wayland platform plugin is "
-                 "missing; install the package qt6-wayland (sudo apt install qt6-wayland)\n",
-                 program_invocation_short_name,
-                 IsSet("QT_QPA_PLATFORM") ? "QT_QPA_PLATFORM asks for it"
-                                          : "WAYLAND_DISPLAY is set, DISPLAY is not");
-    std::fflush(stderr);
-    std::_Exit(1);
-}
-
-DisplayFailureGuard::DisplayFailureGuard() {
-    gDisplayUnreachable = false;
-    gHeld.clear();
-    gPreviousHandler = qInstallMessageHandler(CatchDisplayFailure);
-}
-
-DisplayFailureGuard::~DisplayFailureGuard() {
-    qInstallMessageHandler(gPreviousHandler);
-    ReleaseHeld();
+void ExitUnlessDisplayReachable() {
+    const QStringList platforms = PlatformsToTry();
+    if (platforms.isEmpty())
+        ExitForNoDisplay("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
+    bool waylandPluginMissing = false;
+    bool xNamed = false;
+    for (const QString& platform : platforms) {
+        if (platform.startsWith(QLatin1String("wayland"))) {
+            if (!WaylandPluginInstalled())
+                waylandPluginMissing = true;
+            else if (WaylandAnswers())
+                return;
+        } else if (platform == QLatin1String("xcb")) {
+            xNamed = xNamed || IsSet("DISPLAY");
+            if (XAnswers())
+                return;
+        } else {
+            return; // offscreen, vnc, ...: nothing here to check
+        }
+    }
+    if (waylandPluginMissing && !xNamed) {
+        std::fprintf(stderr,
+                     "%s: cannot open a window on Wayland (%s): Qt's Wayland platform plugin is "
+                     "missing; install the package qt6-wayland (sudo apt install qt6-wayland)\n",
+                     program_invocation_short_name,
+                     IsSet("QT_QPA_PLATFORM") ? "QT_QPA_PLATFORM asks for it"
+                                              : "WAYLAND_DISPLAY is set, DISPLAY is not");
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
 }

@@ -4,12 +4,10 @@
 #include <QMetaObject>
 
 #include <deque>
-#include <mutex>
 
 // Shared with the queued calls, so a looper deleted meanwhile leaves them harmless.
 struct LooperQueue {
     BLooper* owner = nullptr; // cleared when the looper is deleted
-    std::mutex mutex;
     std::deque<BMessage> messages;
     bool dispatching = false;
     bool quitWhenDone = false;
@@ -23,14 +21,10 @@ void LooperQueue::Drain(const std::shared_ptr<LooperQueue>& q) {
         return;
     q->dispatching = true;
     while (q->owner != nullptr) {
-        BMessage message;
-        {
-            std::lock_guard lock(q->mutex);
-            if (q->messages.empty())
-                break;
-            message = q->messages.front();
-            q->messages.pop_front();
-        }
+        if (q->messages.empty())
+            break;
+        BMessage message = q->messages.front();
+        q->messages.pop_front();
         q->owner->DispatchMessage(&message);
     }
     q->dispatching = false;
@@ -43,7 +37,6 @@ BLooper::BLooper() : queue_(std::make_shared<LooperQueue>()) {
 }
 
 BLooper::~BLooper() {
-    std::lock_guard lock(queue_->mutex);
     queue_->owner = nullptr;
     queue_->messages.clear();
 }
@@ -57,10 +50,7 @@ status_t BLooper::PostMessage(BMessage* message) {
     QCoreApplication* app = QCoreApplication::instance();
     if (message == nullptr || app == nullptr)
         return B_ERROR;
-    {
-        std::lock_guard lock(queue_->mutex);
-        queue_->messages.push_back(*message);
-    }
+    queue_->messages.push_back(*message);
     QMetaObject::invokeMethod(
         app, [q = queue_] { LooperQueue::Drain(q); }, Qt::QueuedConnection);
     return B_OK;

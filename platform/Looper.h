@@ -16,7 +16,7 @@ public:
     BLooper(const BLooper&) = delete;
     BLooper& operator=(const BLooper&) = delete;
 
-    // Queues a copy; the caller keeps its message. Safe from any thread.
+    // Queues a copy; the caller keeps its message.
     status_t PostMessage(uint32 command);
     status_t PostMessage(BMessage* message);
 

@@ -234,9 +234,6 @@ void BView::MakeFocus(bool focus) {
 QImage BView::Snapshot() const {
     return d->buffer.copy();
 }
-int BView::BufferScale() const {
-    return d->scale;
-}
 QWidget* BView::Widget() const {
     return d->widget.get();
 }

@@ -55,8 +55,6 @@ public:
 
     // The back buffer as drawn, at its device-pixel ratio (a copy).
     QImage Snapshot() const;
-    // Device pixels per view pixel of the back buffer.
-    int BufferScale() const;
     QWidget* Widget() const;
 
 private:

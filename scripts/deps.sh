@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh play|package|test
 set -euo pipefail
 
-play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libfontconfig-dev libgl-dev
+play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libxcb1-dev libgl-dev
       fonts-liberation2 fonts-dejavu-core)
 # Building the .deb: dpkg-shlibdeps finds the libraries' packages, with file telling ELF apart.
 package=("${play[@]}" dpkg-dev file)

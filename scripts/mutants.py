@@ -13,7 +13,7 @@ tests judge the same faults; an interrupted run reports those judged so far. Eac
 --full runs both stages for every fault and records which tests failed, then names the tests
 that alone catch some fault and those that never catch anything alone.
 """
-import argparse, json, os, random, re, signal, subprocess, sys, time
+import argparse, json, os, random, re, shutil, signal, subprocess, sys, time
 from pathlib import Path
 
 CMP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
@@ -245,7 +245,8 @@ def main():
 
 def measure(args, found, picked):
     subprocess.run(["cmake", "-S", ".", "-B", args.build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-                    "-DTUMBLEGEM_BENCH=OFF", "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"],
+                    "-DTUMBLEGEM_BENCH=OFF"]
+                   + (["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []),
                    check=True, stdout=subprocess.DEVNULL)
     start = time.time()
     if not compile(args.build):

@@ -28,6 +28,8 @@ check "no display set" "xvfb-run -a $exe"
 # A display that is named but not there: Qt's own fatal error is replaced by the same line.
 check "unreachable display" "xvfb-run -a $exe" DISPLAY=:97531
 check "unreachable display, platform chosen" "xvfb-run -a $exe" DISPLAY=:97531 QT_QPA_PLATFORM=xcb
+check "unreachable Wayland display" "xvfb-run -a $exe" WAYLAND_DISPLAY=none XDG_RUNTIME_DIR="$scratch"
+check "neither answers" "xvfb-run -a $exe" WAYLAND_DISPLAY=none XDG_RUNTIME_DIR="$scratch" DISPLAY=:97531
 # Started by a name a shell would split, the advice still pastes as one command.
 ln -s "$exe" "$scratch/my game"
 program="$scratch/my game"
