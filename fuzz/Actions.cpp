@@ -52,7 +52,6 @@ std::string Gems() {
 void Pause(bigtime_t) {
     Check(++gPauses <= kMaxPauses, "the clearings of one landing never end");
     Check(gView->busy == 1, "busy is not set during a clearing");
-    gPlayed.clearings += gPauses % 2;
     Check(gPauses % 2 == 1 || Gems() == gGems,
           "the fall changed the gems of a column or their order");
     gGems = Gems();
@@ -100,7 +99,6 @@ void Apply() {
     TumbleView& v = *gView;
     const int op = Next() % kOpCount;
     for (int n = op == kOpTicks ? 1 + Next() % 32 : op == kOpTick; n > 0; --n) {
-        ++gPlayed.ticks;
         v.Pulse();
         CheckRest();
     }
@@ -140,8 +138,6 @@ void Apply() {
 }
 
 } // namespace
-
-Played gPlayed;
 
 std::string RunActions(const uint8* data, size_t size) {
     gEnd = (gNext = data) + size;

@@ -1,6 +1,6 @@
 // A headless game played from a string of action bytes, with the invariants of its state and
-// of its score file checked after every action and at every pause. The fuzzer, the corpus
-// replay and the soak all play through it.
+// of its score file checked after every action and at every pause. The fuzzer and the corpus
+// replay play through it.
 #pragma once
 
 #include "game/TumbleView.h"
@@ -27,4 +27,3 @@ enum Op : uint8 {
 // Plays the input on a view built afresh in a window, in the working directory, from a score
 // file made afresh; needs a QApplication. Gives the first broken invariant, or "".
 std::string RunActions(const uint8* data, size_t size);
-extern struct Played { long long ticks = 0, clearings = 0; } gPlayed;

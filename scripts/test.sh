@@ -2,7 +2,7 @@
 # Builds everything (installing what is missing) and runs every test: the game alone in
 # build-play/ without the test libraries, the suite in build/, then a minute
 # of fuzzing in build-fuzz/, then the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-asan/. The soak and fuzz minute alone: ctest --test-dir build-asan -L long
+# UndefinedBehaviorSanitizer in build-asan/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)

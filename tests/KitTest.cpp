@@ -1,6 +1,6 @@
-// The application kit's message queue and single launch, on a session bus of the test's own.
-// A game killed outright, another user and the real window coming forward are
-// tests/e2e/single_launch.sh's and window_manager.sh's.
+// The application kit's message queue, and the launcher's token handed over on a session bus of
+// the test's own. Many starts at once, a game killed outright, no bus, another user and the real
+// window coming forward are tests/e2e/single_launch.sh's and window_manager.sh's.
 #include "platform/Application.h"
 #include "platform/SingleLaunch.h"
 #include "tests/support/Fixture.h"
@@ -13,10 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstdio>
-#include <memory>
 #include <thread>
 #include <vector>
 
@@ -43,7 +40,6 @@ public:
         daemon_.waitForFinished();
     }
     bool Up() const { return !address_.isEmpty(); }
-    QString Address() const { return address_; }
     // A connection of its own, as another process would have.
     QDBusConnection Connect(const QString& name) {
         names_.push_back(name);
@@ -129,79 +125,4 @@ TEST(SingleLaunch, LaterStartsHandTheirTokenToTheFirst) {
         ASSERT_EQ(seen.size(), size_t(n));
         EXPECT_EQ(seen.back(), std::make_pair(start.token, start.startupId)) << n;
     }
-}
-
-// Twenty at once: exactly one owns the name, the rest hand over to it.
-TEST(SingleLaunch, OfManyAtOnceOneOwnsTheName) {
-    PrivateBus bus;
-    ASSERT_TRUE(bus.Up());
-    std::vector<std::unique_ptr<SingleLaunch>> starts;
-    int activations = 0;
-    for (int i = 0; i < 20; ++i) {
-        starts.push_back(
-            std::make_unique<SingleLaunch>(appId, bus.Connect(QStringLiteral("start%1").arg(i))));
-        starts.back()->onActivate = [&] { ++activations; };
-    }
-    std::vector<Outcome> outcomes(starts.size(), Outcome::NoBus);
-    std::atomic<int> done = 0;
-    std::vector<std::jthread> threads;
-    for (size_t i = 0; i < starts.size(); ++i)
-        threads.emplace_back([&, i] {
-            outcomes[i] = starts[i]->Claim({}, 30000);
-            ++done;
-        });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done == int(starts.size()); }, 60000));
-    threads.clear();
-    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Outcome::First), 1);
-    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Outcome::Forwarded), 19);
-    EXPECT_EQ(activations, 19);
-}
-
-// The owner of the name in a process of its own, for the test below to kill: only run by it.
-TEST(SingleLaunch, OwnerForTheKillTest) {
-    const QString address = qEnvironmentVariable("KIT_TEST_BUS");
-    if (address.isEmpty())
-        GTEST_SKIP() << "started by NameIsFreeOnceItsOwnerIsGone";
-    SingleLaunch owner(appId, QDBusConnection::connectToBus(address, QStringLiteral("owner")));
-    ASSERT_EQ(owner.Claim({}, 0), Outcome::First);
-    std::printf("owned\n");
-    std::fflush(stdout);
-    QTest::qWait(600000);
-}
-
-// The name is free again once its owner is gone, whether it let go or was killed outright;
-// with no bus at all a start runs on its own.
-TEST(SingleLaunch, NameIsFreeOnceItsOwnerIsGone) {
-    PrivateBus bus;
-    ASSERT_TRUE(bus.Up());
-    auto owner = std::make_unique<SingleLaunch>(appId, bus.Connect(QStringLiteral("owner")));
-    ASSERT_EQ(owner->Claim({}, 0), Outcome::First);
-    owner.reset();
-    EXPECT_EQ(SingleLaunch(appId, bus.Connect(QStringLiteral("next"))).Claim({}, 30000),
-              Outcome::First);
-
-    QProcess killed;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KIT_TEST_BUS"), bus.Address());
-    killed.setProcessEnvironment(env);
-    killed.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=SingleLaunch.OwnerForTheKillTest")});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            killed.waitForReadyRead(100);
-            return killed.readAll().contains("owned") || killed.state() == QProcess::NotRunning;
-        },
-        60000));
-    ASSERT_EQ(killed.state(), QProcess::Running);
-    SingleLaunch later(appId, bus.Connect(QStringLiteral("later")));
-    EXPECT_EQ(ClaimBeside(later, {}), Outcome::Forwarded) << "while the owner runs";
-    killed.kill(); // SIGKILL: nothing of ours runs on the way out
-    killed.waitForFinished();
-    SingleLaunch afterKill(appId, bus.Connect(QStringLiteral("afterKill")));
-    EXPECT_EQ(ClaimBeside(afterKill, {}), Outcome::First) << "after the owner was killed";
-
-    const QString nowhere = QStringLiteral("unix:path=/nonexistent/bus");
-    SingleLaunch alone(appId, QDBusConnection::connectToBus(nowhere, QStringLiteral("none")));
-    EXPECT_EQ(alone.Claim({}, 30000), Outcome::NoBus);
-    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
 }

@@ -1,15 +1,10 @@
-// The well's picture (frame, cells, gems, the piece and the score strip) and the text it is
-// drawn with. A probed view pixel must be one color across all its device pixels, so
-// scale_tests runs these on a double-density screen as they are.
-#include "platform/GameFont.h"
+// The well's picture: frame, cells, gems, the piece and the score strip. A probed view pixel must
+// be one color across all its device pixels, so scale_tests runs these on a double-density screen
+// as they are.
 #include "tests/GameTest.h"
-
-#include <QFontMetricsF>
-#include <QPainter>
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
 #include <utility>
 
 namespace {
@@ -89,31 +84,6 @@ TEST(Drawing, WellShowsTheBoardThePieceAndTheFrame) {
     view.drawOn = 1;
     view.DrawPiece();
     ExpectWell(view, true);
-}
-
-// Text is Qt's own in the game's face: the same pixels and pen advance as drawing the string
-// with a painter. The title fits the view in this face, so it is not narrowed.
-TEST(Drawing, TextLooksAndMeasuresLikeQtsText) {
-    TumbleView view(kViewFrame);
-    QImage expected = view.Snapshot();
-    view.SetHighColor(0, 0, 0);
-    QPainter painter(&expected);
-    painter.setRenderHints(QPainter::TextAntialiasing | QPainter::Antialiasing);
-    for (const auto& [text, size, x, y] : {std::tuple{"Tumblegem", 28, 8.0f, 150.0f},
-                                           {"Last round: -42", 14, 33.25f, 230.0f},
-                                           {"Score: 0", 22, 40.75f, 398.0f}}) {
-        QFont font = GameFont();
-        font.setPixelSize(size);
-        painter.setFont(font);
-        painter.drawText(QPointF(x + 0.5, y + 0.5), QString::fromLatin1(text));
-        view.SetFontSize(static_cast<float>(size));
-        view.MovePenTo(x, y);
-        view.DrawString(text);
-        EXPECT_FLOAT_EQ(view.PenLocation().x,
-                        x + QFontMetricsF(font).horizontalAdvance(QString::fromLatin1(text)));
-    }
-    painter.end();
-    EXPECT_TRUE(view.Snapshot() == expected);
 }
 
 } // namespace

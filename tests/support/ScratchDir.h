@@ -24,7 +24,6 @@ public:
         std::filesystem::remove_all(path_, ignored);
     }
 
-    const std::string& Path() const { return path_; }
     std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
     void Write(std::string_view name, std::string_view contents) const {
         std::ofstream(*this / name, std::ios::binary) << contents;
