@@ -38,9 +38,9 @@ std::string ExecutablePath() {
     return std::string(buf, static_cast<size_t>(n));
 }
 
+// Qt names the program, and its windows' class, after the executable.
 int gArgc = 1;
-char gArgv0[] = "tumblegem";
-char* gArgv[] = {gArgv0, nullptr};
+char* gArgv[] = {program_invocation_short_name, nullptr};
 
 void ApplyResources(const AppResources& res) {
     QCoreApplication::setApplicationName(QString::fromUtf8(res.version.short_info));

@@ -34,10 +34,10 @@ struct ViewPrivate {
     BPoint pen;
     QFont font;
 
-    // Views draw outside paint events as well (between the pauses of a clearing), so the
-    // picture is kept here and the widget only shows it. It has a whole number of device
-    // pixels per view pixel, so circles and edges stay crisp; at a fractional ratio it is
-    // drawn at the next whole one and scaled down when shown.
+    // Views draw outside paint events as well (a caller may draw, Sync and sleep before the
+    // event loop runs again), so the picture is kept here and the widget only shows it. It has a
+    // whole number of device pixels per view pixel, so circles and edges stay crisp; at a
+    // fractional ratio it is drawn at the next whole one and scaled down when shown.
     QImage buffer;
     int scale = 1;
     // One painter for the buffer's life: opening one per operation costs allocations.
