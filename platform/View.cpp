@@ -167,9 +167,6 @@ float BView::StringWidth(const char* text) const {
 void BView::MovePenTo(float x, float y) {
     d->pen = BPoint(x, y);
 }
-BPoint BView::PenLocation() const {
-    return d->pen;
-}
 
 void BView::DrawString(const char* text) {
     if (text == nullptr || *text == '\0')

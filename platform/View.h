@@ -38,7 +38,6 @@ public:
     float StringWidth(const char* text) const;
     void MovePenTo(float x, float y);
     void MovePenTo(BPoint pt) { MovePenTo(pt.x, pt.y); }
-    BPoint PenLocation() const;
     void DrawString(const char* text);
 
     BRect Bounds() const;
