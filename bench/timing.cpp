@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -24,21 +25,16 @@ double Ms(bigtime_t us) {
 }
 
 void Print(const char* what, std::vector<double> ms, double target) {
-    if (ms.empty())
-        return;
     std::vector<double> off;
-    double sum = 0;
-    for (double v : ms) {
-        sum += v;
+    for (double v : ms)
         off.push_back(std::fabs(v - target));
-    }
     std::sort(ms.begin(), ms.end());
     std::sort(off.begin(), off.end());
-    std::printf("%s: n=%zu mean %.3f ms, median %.3f, min %.3f, max %.3f; distance from %.0f ms: "
-                "median %.3f, 90%% within %.3f, worst %.3f ms\n",
-                what, ms.size(), sum / static_cast<double>(ms.size()), ms[ms.size() / 2],
-                ms.front(), ms.back(), target, off[off.size() / 2], off[off.size() * 9 / 10],
-                off.back());
+    if (const size_t n = ms.size(); n > 0)
+        std::printf("%s: n=%zu mean %.3f ms, median %.3f, min %.3f, max %.3f; distance from %.0f "
+                    "ms: median %.3f, 90%% within %.3f, worst %.3f ms\n",
+                    what, n, std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(n),
+                    ms[n / 2], ms[0], ms[n - 1], target, off[n / 2], off[n * 9 / 10], off[n - 1]);
 }
 
 class TimedView : public TumbleView {
@@ -74,11 +70,6 @@ void TimedSnooze(bigtime_t microseconds) {
     SetSnoozeHook(TimedSnooze);
 }
 
-template <class Done> void RunUntil(Done done) {
-    while (!done())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +82,8 @@ int main(int argc, char** argv) {
     GameWindow game = MakeGameWindow(view, true);
     view->highScore = std::numeric_limits<int32>::max(); // the score file stays untouched
     view->StartGame();
-    RunUntil([&] { return view->pulses.size() > periods || view->gameState == kIdle; });
+    while (view->pulses.size() <= periods && view->gameState != kIdle)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     std::vector<double> between;
     for (size_t i = 1; i < view->pulses.size(); ++i)
         between.push_back(Ms(view->pulses[i] - view->pulses[i - 1]));
@@ -100,9 +92,9 @@ int main(int argc, char** argv) {
     view->clearing = true;
     SetSnoozeHook(TimedSnooze);
     const size_t first = view->pulses.size();
-    RunUntil([&] { return view->pulses.size() >= first + landings; });
+    while (view->pulses.size() < first + landings)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     SetSnoozeHook(nullptr);
-    view->Window()->SetPulseRate(0);
     Print("clearing pause", gPauses, Ms(CLEAR_PAUSE));
     std::printf("clearing steps: %zu\n", gPauses.size() / 2);
     return 0;
