@@ -2,14 +2,14 @@
 # (the load average is printed first).
 # Usage: scripts/bench.sh [SECONDS]   (allocations per operation at device pixel ratio 1 and 2,
 #                                      the pulse and the clearing pauses, and the idle cost over
-#                                      SECONDS per phase, default 60: about three minutes)
+#                                      SECONDS per phase, default 60: about two and a half minutes)
 #        scripts/bench.sh feel        (the game beside a plain Qt program, without and with a menu
 #                                      bar and a line of text, seen from an X server under Xvfb:
 #                                      key to pixels, launch to first picture, the fall on screen;
 #                                      about eighteen minutes)
 #        scripts/bench.sh launch [ROUNDS]   (launch to first picture alone, the three programs
 #                                      taking turns, 15 launches each per round, default 4
-#                                      rounds; about a minute a round)
+#                                      rounds; about fifteen seconds a round)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
