@@ -1,8 +1,7 @@
-// What the game costs while nothing happens: CPU time and wake-ups over a stretch of the title
-// screen, of a paused round, and (for comparison) of the title screen after a round, when the
-// round's 400 ms pulse still arrives and is ignored.
+// What the game costs while nothing happens: CPU time and wake-ups (context switches of all
+// its threads) over a stretch of the title screen and of a paused round.
 // Usage: tumblegem_idle [seconds per phase, default 60]
-#include "bench/Scenes.h"
+#include "tests/support/Fixture.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -11,75 +10,34 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
-#include <fstream>
 #include <limits>
-#include <string>
 #include <sys/resource.h>
 
 namespace {
 
-constexpr int kDefaultSeconds = 60;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// Every time a thread of ours goes to sleep and is woken again counts as one switch.
-long long ContextSwitches() {
-    long long total = 0;
-    DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr)
-        return -1;
-    while (dirent* entry = readdir(tasks)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::ifstream status(std::string("/proc/self/task/") + entry->d_name + "/status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
-                line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
-                total += std::atoll(line.substr(line.find(':') + 1).c_str());
-        }
-    }
-    closedir(tasks);
-    return total;
-}
-
-int ThreadCount() {
-    int n = 0;
-    DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr)
-        return -1;
-    while (dirent* entry = readdir(tasks))
-        n += entry->d_name[0] != '.';
-    closedir(tasks);
-    return n;
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void Measure(const char* what, int seconds) {
-    // Let whatever the last step started settle before measuring.
-    QEventLoop settle;
-    QTimer::singleShot(1000, &settle, &QEventLoop::quit);
-    settle.exec();
-
-    const double cpu0 = CpuSeconds();
-    const long long switches0 = ContextSwitches();
-    QEventLoop loop;
-    // One wake-up of our own ends the phase; it is counted below.
-    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double cpu = CpuSeconds() - cpu0;
-    const long long switches = ContextSwitches() - switches0;
-    std::printf("%s: %d s, cpu %.1f ms = %.4f%% of a core, %lld wake-ups = %.2f per second "
-                "(%d threads)\n",
-                what, seconds, cpu * 1000, cpu / seconds * 100, switches,
-                static_cast<double>(switches) / seconds, ThreadCount());
+    Wait(1000); // whatever the last step started settles first
+    const auto sample = [](double& cpu, long& switches) {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        cpu = static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+              static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        switches = u.ru_nvcsw + u.ru_nivcsw;
+    };
+    double cpu0 = 0, cpu = 0;
+    long switches0 = 0, switches = 0;
+    sample(cpu0, switches0);
+    Wait(seconds * 1000); // its own timer is one of the wake-ups
+    sample(cpu, switches);
+    std::printf("%s: %d s, cpu %.1f ms = %.4f%% of a core, %ld wake-ups = %.2f per second\n", what,
+                seconds, (cpu - cpu0) * 1000, (cpu - cpu0) / seconds * 100, switches - switches0,
+                static_cast<double>(switches - switches0) / seconds);
     std::fflush(stdout);
 }
 
@@ -87,25 +45,15 @@ void Measure(const char* what, int seconds) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultSeconds;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     QApplication app(argc, argv);
     std::printf("platform %s\n", qPrintable(QApplication::platformName()));
-    Stage stage = MakeGameWindow(nullptr, true);
-    TumbleView& view = *stage.view;
-    view.highScore = std::numeric_limits<int32>::max(); // keep the score file untouched
-
+    GameWindow game = MakeGameWindow(nullptr, true);
+    game.view->highScore = std::numeric_limits<int32>::max(); // the score file stays untouched
     Measure("title screen", seconds);
-
-    view.StartGame();
+    game.view->StartGame();
     const char enter = B_ENTER;
-    view.KeyDown(&enter, 1);
+    game.view->KeyDown(&enter, 1);
     Measure("paused round", seconds);
-
-    // Ended from a running round, so the round's pulse is still set.
-    const char escape = B_ESCAPE;
-    view.KeyDown(&enter, 1);
-    view.KeyDown(&escape, 1);
-    QApplication::processEvents();
-    Measure("title screen after a round (400 ms pulse, ignored)", std::max(1, seconds / 4));
     return 0;
 }

@@ -1,14 +1,15 @@
-#!/usr/bin/env bash
-# Builds the benchmarks and prints the figures of bench/RESULTS.md: drawing and play at device
-# pixel ratio 1 and 2, the game's timing, and its idle cost. Takes about six minutes; run it on
-# a quiet machine (the load average is printed first).
-# Usage: scripts/bench.sh [seconds per idle phase, default 60]
-#        scripts/bench.sh feel   (the game beside a plain Qt program, without and with a menu bar
-#                                 and a line of text, seen from an X server under Xvfb: key to
-#                                 pixels, launch to first picture, the fall on screen; about
-#                                 eighteen minutes)
+# Builds the benchmarks and prints the figures of bench/RESULTS.md. Run it on a quiet machine
+# (the load average is printed first).
+# Usage: scripts/bench.sh [SECONDS]   (allocations per operation at device pixel ratio 1 and 2,
+#                                      the pulse and the clearing pauses, and the idle cost over
+#                                      SECONDS per phase, default 60: about two and a half minutes)
+#        scripts/bench.sh feel        (the game beside a plain Qt program, without and with a menu
+#                                      bar and a line of text, seen from an X server under Xvfb:
+#                                      key to pixels, launch to first picture, the fall on screen;
+#                                      about eighteen minutes)
 #        scripts/bench.sh launch [ROUNDS]   (launch to first picture alone, the three programs
-#                                 taking turns, 15 launches each per round, default 4 rounds)
+#                                      taking turns, 15 launches each per round, default 4
+#                                      rounds; about fifteen seconds a round)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
@@ -43,13 +44,12 @@ if [[ "${1:-}" == feel || "${1:-}" == launch ]]; then
         done'
     exit
 fi
-"$root/scripts/build.sh" "$root/build" -- tumblegem_bench tumblegem_timing tumblegem_idle
+"$root/scripts/build.sh" "$root/build" -- tumblegem_allocs tumblegem_timing tumblegem_idle
 cd "$root/build/bench"
 lscpu | grep -E '^(Model name|CPU\(s\)):'
 uptime
 for scale in 1 2; do
-    ./tumblegem_bench --scale="$scale" --benchmark_repetitions=5 \
-        --benchmark_report_aggregates_only=true 2>/dev/null
+    QT_SCALE_FACTOR=$scale ./tumblegem_allocs 2>/dev/null || true # its last line says why
 done
 ./tumblegem_timing 2>/dev/null
 ./tumblegem_idle "${1:-60}" 2>/dev/null

@@ -7,7 +7,7 @@ play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libxcb1-
       fonts-liberation2 fonts-dejavu-core)
 # Building the .deb: dpkg-shlibdeps finds the libraries' packages, with file telling ELF apart.
 package=("${play[@]}" dpkg-dev file)
-test=("${package[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+test=("${package[@]}" libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils
       x11-xserver-utils openbox imagemagick desktop-file-utils appstream clang libclang-rt-dev
       lintian man-db locales fontconfig libxtst-dev libxdamage-dev dbus-daemon dbus-bin sway grim
       wtype jq weston)
