@@ -401,14 +401,16 @@ int main(int argc, char** argv) {
     XSelectInput(dpy, root, SubstructureNotifyMask);
     XDamageCreate(dpy, root, XDamageReportRawRectangles);
     XSync(dpy, False);
-    const std::string path = std::filesystem::absolute(program); // it runs in a folder of its own
+    // A copy in a folder of its own: the game keeps its score file beside itself.
     std::string pattern = (std::filesystem::temp_directory_path() / "tumblegem_feel.XXXXXX");
     const std::filesystem::path scratch = mkdtemp(pattern.data());
+    const std::filesystem::path copy = scratch / std::filesystem::path(program).filename();
+    std::filesystem::copy_file(program, copy);
     const std::string loadBefore = LoadAverage();
     std::vector<double> starts;
     bool ok = true;
     for (size_t i = 0; i < launches && ok; ++i) {
-        const double ms = Launch(path.c_str(), scratch / ("run" + std::to_string(i + 1)));
+        const double ms = Launch(copy.c_str(), scratch / ("run" + std::to_string(i + 1)));
         ok = ms >= 0 && (i + 1 < launches || falls + presses == 0 || Play(falls, presses));
         if (ms >= 0)
             starts.push_back(ms);

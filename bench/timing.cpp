@@ -9,6 +9,7 @@
 #include <QEventLoop>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,12 @@ std::vector<double> gPauses;
 
 double Ms(bigtime_t us) {
     return static_cast<double>(us) / 1000.0;
+}
+
+bigtime_t Now() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void Print(const char* what, std::vector<double> ms, double target) {
@@ -42,7 +49,7 @@ public:
     TimedView() : TumbleView(kViewFrame) {}
 
     void Pulse() override {
-        pulses.push_back(system_time());
+        pulses.push_back(Now());
         if (clearing) {
             // Row 19 holds 1 1 | 2 2 | 3 3; each clearing drops the gem that completes the next.
             SetBoard(*this, "..6....\n"
@@ -64,9 +71,9 @@ public:
 
 void TimedSnooze(bigtime_t microseconds) {
     SetSnoozeHook(nullptr);
-    const bigtime_t start = system_time();
+    const bigtime_t start = Now();
     snooze(microseconds);
-    gPauses.push_back(Ms(system_time() - start));
+    gPauses.push_back(Ms(Now() - start));
     SetSnoozeHook(TimedSnooze);
 }
 

@@ -31,9 +31,3 @@ status_t snooze(bigtime_t microseconds) {
     }
     return B_OK;
 }
-
-bigtime_t system_time() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<bigtime_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-}

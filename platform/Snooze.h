@@ -8,6 +8,3 @@ status_t snooze(bigtime_t microseconds);
 // While a hook is set, snooze() calls it instead of sleeping. Pass nullptr to restore sleeping.
 using SnoozeHook = void (*)(bigtime_t microseconds);
 void SetSnoozeHook(SnoozeHook hook);
-
-// Microseconds since an arbitrary fixed point, from a monotonic clock.
-bigtime_t system_time();

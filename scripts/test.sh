@@ -8,9 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/deps.sh" test
 
-# Playing must never need the test or benchmark libraries.
-"$root/scripts/build.sh" "$root/build-play" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
-    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -- tumblegem
+# Playing must never need the test libraries.
+"$root/scripts/build.sh" "$root/build-play" -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -- tumblegem
 
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure --no-tests=error -j"$jobs" -LE long)
