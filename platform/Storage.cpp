@@ -25,9 +25,13 @@ status_t BPath::GetParent(BPath* parent) const {
     return parent->SetTo(fs::path(path_).parent_path().c_str());
 }
 
-BEntry::BEntry(const entry_ref* ref) {
-    if (ref != nullptr)
-        path_ = ref->path;
+BEntry::BEntry(const entry_ref* ref, bool traverse) {
+    if (ref == nullptr)
+        return;
+    path_ = ref->path;
+    std::error_code ec;
+    if (traverse)
+        path_ = fs::canonical(path_, ec).string();
 }
 
 status_t BEntry::GetPath(BPath* path) const {

@@ -22,8 +22,8 @@ private:
 
 class BEntry {
 public:
-    // A link names itself, not what it points to.
-    explicit BEntry(const entry_ref* ref);
+    // With traverse, a link names what it points to; without, itself.
+    BEntry(const entry_ref* ref, bool traverse);
 
     status_t GetPath(BPath* path) const;
 

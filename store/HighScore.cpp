@@ -17,7 +17,7 @@ void EnterProgramFolder() {
     app_info info;
     if (be_app->GetAppInfo(&info) != B_OK)
         return;
-    BEntry entry(&info.ref);
+    BEntry entry(&info.ref, false);
     BPath path;
     if (entry.GetPath(&path) != B_OK)
         return;
