@@ -91,6 +91,7 @@ TEST(Looper, DeliversMessagesInOrderOneAtATime) {
     for (uint32 what : {1u, 2u, 3u})
         window->PostMessage(what);
     EXPECT_TRUE(window->received.empty()); // queued, not called
+    EXPECT_EQ(window->PostMessage(nullptr), B_ERROR);
     Settle();
     EXPECT_EQ(window->received, (std::vector<uint32>{1, 2, 3, 4}));
     EXPECT_EQ(window->nestedSaw, 2u);
