@@ -69,8 +69,7 @@ bool WantsSingleLaunch(const AppResources* res) {
 // The signature names the program on its first platform; here the resources' desktop id does.
 BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>()) {
     if (QCoreApplication::instance() == nullptr) {
-        ExitUnlessDisplayReachable();
-        d->qapp = std::make_unique<QApplication>(gArgc, gArgv);
+        d->qapp = MakeApplicationOrExit(gArgc, gArgv);
     }
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.

@@ -1,24 +1,19 @@
 #include "platform/DisplayCheck.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QString>
 #include <QStringList>
 
-#include <wayland-client.h>
-#include <xcb/xcb.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-bool IsSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
+QString Env(const char* name) {
+    return QString::fromLocal8Bit(qgetenv(name));
 }
 
 // The program as it was started, quoted for a shell where it needs to be.
@@ -35,23 +30,14 @@ std::string AsTyped(const char* command) {
     return quoted + "'";
 }
 
-[[noreturn]] void ExitForNoDisplay(const char* why) {
-    std::fprintf(stderr,
-                 "%s: %s; to play without a screen, run it under xvfb-run from the packages xvfb "
-                 "and xauth (xvfb-run -a %s)\n",
-                 program_invocation_short_name, why, AsTyped(program_invocation_name).c_str());
-    std::fflush(stderr);
-    std::_Exit(1);
-}
-
 // Qt's Wayland platform plugins come in their own package, which a desktop with X11 may never
-// have needed: a Wayland-only session without them would otherwise be told there is no display.
+// have needed.
 bool WaylandPluginInstalled() {
     QStringList folders;
     for (const QString& path : QCoreApplication::libraryPaths())
         folders << path + QLatin1String("/platforms");
-    if (IsSet("QT_QPA_PLATFORM_PLUGIN_PATH"))
-        folders << QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH"));
+    if (const QString extra = Env("QT_QPA_PLATFORM_PLUGIN_PATH"); !extra.isEmpty())
+        folders << extra;
     for (const QString& folder : folders) {
         if (!QDir(folder).entryList({QStringLiteral("*wayland*")}, QDir::Files).isEmpty())
             return true;
@@ -59,69 +45,83 @@ bool WaylandPluginInstalled() {
     return false;
 }
 
-bool WaylandAnswers() {
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr)
-        return false;
-    wl_display_disconnect(display);
-    return true;
-}
-
-bool XAnswers() {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
-}
-
-// The platforms Qt will try, in its order: those QT_QPA_PLATFORM lists, or else those the
-// session names a display for.
-QStringList PlatformsToTry() {
-    QStringList platforms;
-    if (IsSet("QT_QPA_PLATFORM")) {
-        const QString list = QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
-        for (const QString& entry : list.split(u';', Qt::SkipEmptyParts))
-            platforms << entry.section(u':', 0, 0);
-        return platforms;
+// Qt gave up on every platform it tried; the environment says which those were.
+[[noreturn]] void ExitForNoDisplay() {
+    const QString chosen = Env("QT_QPA_PLATFORM");
+    const QString display = Env("DISPLAY");
+    const QString wayland = Env("WAYLAND_DISPLAY");
+    bool xAllowed = chosen.isEmpty();
+    bool waylandWanted = chosen.isEmpty() && !wayland.isEmpty();
+    for (const QString& entry : chosen.split(u';', Qt::SkipEmptyParts)) {
+        const QString platform = entry.section(u':', 0, 0);
+        xAllowed = xAllowed || platform == QLatin1String("xcb");
+        waylandWanted = waylandWanted || platform.startsWith(QLatin1String("wayland"));
     }
-    if (IsSet("WAYLAND_DISPLAY"))
-        platforms << QStringLiteral("wayland");
-    if (IsSet("DISPLAY"))
-        platforms << QStringLiteral("xcb");
-    return platforms;
-}
-
-} // namespace
-
-void ExitUnlessDisplayReachable() {
-    const QStringList platforms = PlatformsToTry();
-    if (platforms.isEmpty())
-        ExitForNoDisplay("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
-    bool waylandPluginMissing = false;
-    bool xNamed = false;
-    for (const QString& platform : platforms) {
-        if (platform.startsWith(QLatin1String("wayland"))) {
-            if (!WaylandPluginInstalled())
-                waylandPluginMissing = true;
-            else if (WaylandAnswers())
-                return;
-        } else if (platform == QLatin1String("xcb")) {
-            xNamed = xNamed || IsSet("DISPLAY");
-            if (XAnswers())
-                return;
-        } else {
-            return; // offscreen, vnc, ...: nothing here to check
-        }
-    }
-    if (waylandPluginMissing && !xNamed) {
+    if (waylandWanted && (display.isEmpty() || !xAllowed) && !WaylandPluginInstalled()) {
         std::fprintf(stderr,
                      "%s: cannot open a window on Wayland (%s): Qt's Wayland platform plugin is "
                      "missing; install the package qt6-wayland (sudo apt install qt6-wayland)\n",
                      program_invocation_short_name,
-                     IsSet("QT_QPA_PLATFORM") ? "QT_QPA_PLATFORM asks for it"
-                                              : "WAYLAND_DISPLAY is set, DISPLAY is not");
+                     chosen.isEmpty() ? "WAYLAND_DISPLAY is set, DISPLAY is not"
+                                      : "QT_QPA_PLATFORM asks for it");
         std::fflush(stderr);
         std::_Exit(1);
     }
-    ExitForNoDisplay("cannot connect to the display named by DISPLAY or WAYLAND_DISPLAY");
+    QStringList named;
+    if (!display.isEmpty())
+        named << "DISPLAY (" + display + ")";
+    if (waylandWanted && !wayland.isEmpty())
+        named << "WAYLAND_DISPLAY (" + wayland + ")";
+    QString why;
+    if (!xAllowed && waylandWanted)
+        why = "QT_QPA_PLATFORM=" + chosen + " allows only Wayland, and no compositor answers at " +
+              (wayland.isEmpty() ? QStringLiteral("wayland-0 (WAYLAND_DISPLAY is unset)")
+                                 : "WAYLAND_DISPLAY (" + wayland + ")");
+    else if (!xAllowed)
+        why = "QT_QPA_PLATFORM=" + chosen + " cannot open a window here";
+    else if (!chosen.isEmpty() && !waylandWanted && display.isEmpty())
+        why = QStringLiteral("QT_QPA_PLATFORM asks for X11, and DISPLAY is unset");
+    else if (named.isEmpty())
+        why = QStringLiteral("no display available (DISPLAY and WAYLAND_DISPLAY are unset)");
+    else
+        why = "cannot connect to the display named by " + named.join(QLatin1String(" or "));
+    // xvfb-run brings an X display; it helps only where Qt may choose X11.
+    std::fprintf(stderr,
+                 "%s: %s; to play without a screen, run it under xvfb-run from the packages xvfb "
+                 "and xauth (%sxvfb-run -a %s)\n",
+                 program_invocation_short_name, why.toLocal8Bit().constData(),
+                 xAllowed ? "" : "QT_QPA_PLATFORM=xcb ", AsTyped(program_invocation_name).c_str());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+// What Qt says while it starts is held back: a start without a display ends in Qt's fatal
+// message, and what Qt said on the way there would only repeat our one line in its own words.
+struct Held {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<Held>* gHeld = nullptr;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg)
+        ExitForNoDisplay();
+    gHeld->push_back({type, QByteArray(context.category), text});
+}
+
+} // namespace
+
+std::unique_ptr<QApplication> MakeApplicationOrExit(int& argc, char** argv) {
+    std::vector<Held> held;
+    gHeld = &held;
+    const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    gHeld = nullptr;
+    for (const Held& message : held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+    return app;
 }

@@ -1,7 +1,11 @@
 // Starting without a screen ends with one line that says so, not with Qt's abort.
 #pragma once
 
-// Before the QApplication exists: exits with status 1 and one line when none of the platforms
-// Qt would try can open a window here: no display named, none answering, or only Wayland
-// possible and Qt's Wayland plugin not installed.
-void ExitUnlessDisplayReachable();
+#include <QApplication>
+
+#include <memory>
+
+// Makes the QApplication. When Qt finds no display it can use, exits with status 1 and one line
+// that says what the environment names and what would work instead: xvfb-run, or the package of
+// Qt's Wayland plugin. Qt's own messages from a start that succeeds are passed on as they were.
+std::unique_ptr<QApplication> MakeApplicationOrExit(int& argc, char** argv);
