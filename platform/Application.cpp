@@ -74,8 +74,6 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
     std::setlocale(LC_NUMERIC, "C");
-    // Started once the locale is settled: the font configuration reads numbers by it.
-    d->fontList = std::jthread([] { QFontDatabase::families(); });
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     const AppResources* res = RegisteredAppResources();
@@ -94,16 +92,18 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
             if (!forwarded)
                 std::fprintf(stderr, "%s: another copy is running but does not answer\n",
                              program_invocation_short_name);
-            d->launch.reset();
-            d->fontList = {};
-            d->qapp.reset();
-            std::exit(forwarded ? 0 : 1);
+            // Nothing to tidy: Qt's teardown would load the font configuration only to drop it.
+            std::fflush(stderr);
+            std::_Exit(forwarded ? 0 : 1);
         }
         d->launch->onActivate = [] {
             for (BWindow* window : WindowPrivate::All())
                 window->Activate();
         };
     }
+    // Only a start that goes on to show a window needs the fonts; the locale is settled by now,
+    // and the font configuration reads numbers by it.
+    d->fontList = std::jthread([] { QFontDatabase::families(); });
     if (res != nullptr && res->iconFiles != nullptr) {
         QIcon icon;
         for (const char* const* file = res->iconFiles; *file != nullptr; ++file)

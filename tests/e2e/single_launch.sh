@@ -60,6 +60,14 @@ find_window "$next"
 alive "$next" || fail "the start after a killed game did not stay"
 [[ "$(name_owner)" == "$next" ]] || fail "the start after a killed game does not own $app_id"
 
+# A start that hands over shows nothing, so it has no fonts to read: fontconfig, asked to say
+# what it loads, says nothing.
+rc=0
+FC_DEBUG=1024 "$exe" >"$work/handover.txt" 2>&1 || rc=$?
+[[ "$rc" == 0 ]] || fail "a start beside the game exited with $rc: $(cat "$work/handover.txt")"
+! grep -q "Loading config" "$work/handover.txt" ||
+    fail "a start that handed over read the font configuration: $(head -n 3 "$work/handover.txt")"
+
 # Another user's start, with the player's bus address and display (as root only: the bus lets
 # nobody but its own user in). It runs a game of its own or cannot reach the display, but the
 # player's window must not come forward, and nothing may wait for ever.
