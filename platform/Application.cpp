@@ -96,6 +96,11 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
             std::fflush(stderr);
             std::_Exit(forwarded ? 0 : 1);
         }
+        if (outcome == SingleLaunch::Outcome::CannotServe)
+            std::fprintf(stderr,
+                         "%s: cannot answer later starts on the session bus; each will open a "
+                         "window of its own\n",
+                         program_invocation_short_name);
         d->launch->onActivate = [] {
             for (BWindow* window : WindowPrivate::All())
                 window->Activate();

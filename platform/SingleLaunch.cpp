@@ -37,15 +37,18 @@ SingleLaunch::~SingleLaunch() {
 SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int patienceMs) {
     if (!bus_.isConnected())
         return Outcome::NoBus;
-    // The object first: whoever sees the name owned can call it at once.
-    if (!bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots))
-        return Outcome::NoBus;
     QDeadlineTimer deadline(patienceMs);
     for (;;) {
-        // Never queued: of starts racing for the name exactly one gets it.
+        // Never queued: of starts racing for the name exactly one gets it. One that calls
+        // before the owner's object is there is answered with an error and calls again.
         if (bus_.registerService(name_)) {
-            owner_ = true;
-            return Outcome::First;
+            if (bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots)) {
+                owner_ = true;
+                return Outcome::First;
+            }
+            // An owner that cannot answer would keep every later start waiting on it.
+            bus_.unregisterService(name_);
+            return Outcome::CannotServe;
         }
         QDBusMessage call = QDBusMessage::createMethodCall(
             name_, path_, QStringLiteral("org.freedesktop.Application"),
@@ -55,17 +58,13 @@ SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int p
         const QDBusMessage reply =
             bus_.call(call, QDBus::Block, std::max(1, int(deadline.remainingTime())));
         if (reply.type() == QDBusMessage::ReplyMessage)
-            break;
+            return Outcome::Forwarded;
         // The owner went away since (the name is free again) or does not serve the interface
         // yet; a call that timed out has used up the patience.
-        if (deadline.hasExpired()) {
-            bus_.unregisterObject(path_);
+        if (deadline.hasExpired())
             return Outcome::NoAnswer;
-        }
         QThread::msleep(kRetryPauseMs);
     }
-    bus_.unregisterObject(path_);
-    return Outcome::Forwarded;
 }
 
 QVariantMap SingleLaunch::LauncherPlatformData() {

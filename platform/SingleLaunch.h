@@ -24,10 +24,11 @@ public:
     ~SingleLaunch() override;
 
     enum class Outcome {
-        First,     // this process owns the name; requests reach onActivate
-        Forwarded, // another copy owns it and was asked to come forward
-        NoAnswer,  // another copy owns it but never answered
-        NoBus,     // no session bus: this process runs on its own
+        First,       // this process owns the name; requests reach onActivate
+        Forwarded,   // another copy owns it and was asked to come forward
+        NoAnswer,    // another copy owns it but never answered
+        NoBus,       // no session bus: this process runs on its own
+        CannotServe, // the bus cannot take this process's object: it runs on its own
     };
     // platformData goes with the Activate call (see LauncherPlatformData). The owner may be
     // busy starting up, or gone between our request and our call: retried for up to

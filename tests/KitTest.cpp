@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -126,4 +127,31 @@ TEST(SingleLaunch, LaterStartsHandTheirTokenToTheFirst) {
         ASSERT_EQ(seen.size(), size_t(n));
         EXPECT_EQ(seen.back(), std::make_pair(start.token, start.startupId)) << n;
     }
+}
+
+// The path the game answers at may already be taken on a start's connection. A later start
+// needs no object of its own to hand over; a first one that cannot answer lets go of the name,
+// so later starts do not wait on it for nothing.
+TEST(SingleLaunch, AStartWhosePathIsTakenStillEndsWithOneGameOrSaysSo) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Up());
+    QObject squatter;
+    const QString path = QStringLiteral("/com/brightnook/KitTest");
+
+    QDBusConnection blocked = bus.Connect(QStringLiteral("blocked"));
+    ASSERT_TRUE(blocked.registerObject(path, &squatter));
+    SingleLaunch unserved(appId, blocked);
+    EXPECT_EQ(unserved.Claim({}, 0), Outcome::CannotServe);
+    EXPECT_FALSE(blocked.interface()->isServiceRegistered(appId).value());
+
+    SingleLaunch first(appId, bus.Connect(QStringLiteral("first")));
+    int activations = 0;
+    first.onActivate = [&] { ++activations; };
+    ASSERT_EQ(first.Claim({}, 0), Outcome::First);
+
+    QDBusConnection crowded = bus.Connect(QStringLiteral("crowded"));
+    ASSERT_TRUE(crowded.registerObject(path, &squatter));
+    SingleLaunch later(appId, crowded);
+    EXPECT_EQ(ClaimBeside(later, {}), Outcome::Forwarded);
+    EXPECT_EQ(activations, 1);
 }
