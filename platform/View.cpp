@@ -210,6 +210,10 @@ void BView::Sync() {
     d->widget->repaint(d->RepaintRect());
     d->syncing = false;
     d->dirty = QRect();
+    // The repaint may have been the first at a new scale, on a blank buffer, and taken up the
+    // window's own request to be drawn whole.
+    if (d->needsDraw)
+        d->widget->update();
 }
 
 void BView::Invalidate() {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -58,3 +59,35 @@ TEST_F(AnyRatio, PartialUpdatesShowWhatAFullRepaintShows) {
 }
 
 } // namespace
+
+// The window moved to a screen of another scale in the middle of a round, its next step the
+// first thing drawn there: once the step is shown, the view holds what a full redraw holds.
+struct ScaleChange : GameTest {
+    ScaleChange() : GameTest(true) {}
+};
+
+TEST_F(ScaleChange, MidRoundLeavesWhatAFullRedrawShows) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        GTEST_SKIP() << "needs a second screen (tests/support/two_screens.json)";
+    view->StartGame();
+    window.SetPulseRate(0);
+    Settle();
+    QWidget* top = view->Widget()->window();
+    const qreal before = top->devicePixelRatioF();
+    QScreen* other = screens[before == screens[0]->devicePixelRatio() ? 1 : 0];
+    // The platform's request to repaint the window at its new scale is still pending when the
+    // round's next step syncs.
+    top->setUpdatesEnabled(false);
+    top->windowHandle()->setScreen(other);
+    top->move(other->geometry().topLeft() + QPoint(50, 50));
+    top->setUpdatesEnabled(true);
+    view->DropSome();
+    Settle();
+    ASSERT_NE(view->Widget()->devicePixelRatioF(), before);
+    const QImage shown = view->Snapshot();
+    view->Invalidate();
+    Settle();
+    EXPECT_TRUE(shown == view->Snapshot())
+        << "from ratio " << before << " to " << view->Widget()->devicePixelRatioF();
+}
