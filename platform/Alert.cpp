@@ -1,22 +1,8 @@
 #include "platform/Alert.h"
 
-#include "platform/WindowWidget.h"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-
-namespace {
-
-// The nested event loop of a modal box would go on firing the windows' pulse timers.
-struct PulseHold {
-    PulseHold() { WindowPrivate::HoldPulses(); }
-    ~PulseHold() { WindowPrivate::ReleasePulses(); }
-    PulseHold(const PulseHold&) = delete;
-    PulseHold& operator=(const PulseHold&) = delete;
-};
-
-} // namespace
 
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
                const char* button2, button_width, alert_type)
@@ -31,26 +17,22 @@ BAlert::~BAlert() = default;
 
 int32 BAlert::Go() {
     int32 chosen = -1;
-    {
-        PulseHold hold;
-        QMessageBox box(QMessageBox::Information, QString::fromStdString(title_),
-                        QString::fromStdString(text_), QMessageBox::NoButton,
-                        QApplication::activeWindow());
-        box.setTextFormat(Qt::PlainText);
-        std::vector<QPushButton*> buttons;
-        for (const std::string& label : buttons_)
-            buttons.push_back(
-                box.addButton(QString::fromStdString(label), QMessageBox::AcceptRole));
-        if (!buttons.empty()) {
-            box.setDefaultButton(buttons.back());
-            box.setEscapeButton(buttons.back());
-        }
-        box.exec();
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            if (box.clickedButton() == buttons[i])
-                chosen = static_cast<int32>(i);
-        }
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(title_),
+                    QString::fromStdString(text_), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QPushButton*> buttons;
+    for (const std::string& label : buttons_)
+        buttons.push_back(box.addButton(QString::fromStdString(label), QMessageBox::AcceptRole));
+    if (!buttons.empty()) {
+        box.setDefaultButton(buttons.back());
+        box.setEscapeButton(buttons.back());
     }
-    delete this;
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i])
+            chosen = static_cast<int32>(i);
+    }
+    delete this; // answered, an alert is done
     return chosen;
 }

@@ -1,7 +1,7 @@
 #include "platform/Snooze.h"
 
-#include <cerrno>
-#include <ctime>
+#include <chrono>
+#include <thread>
 
 namespace {
 SnoozeHook gHook = nullptr;
@@ -12,22 +12,9 @@ void SetSnoozeHook(SnoozeHook hook) {
 }
 
 status_t snooze(bigtime_t microseconds) {
-    if (gHook != nullptr) {
+    if (gHook != nullptr)
         gHook(microseconds);
-        return B_OK;
-    }
-    if (microseconds <= 0)
-        return B_OK;
-    // Sleep to an absolute deadline so signals cannot stretch the pause.
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += microseconds / 1000000;
-    deadline.tv_nsec += (microseconds % 1000000) * 1000;
-    if (deadline.tv_nsec >= 1000000000) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000;
-    }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
+    else
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
     return B_OK;
 }

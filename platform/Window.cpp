@@ -5,12 +5,11 @@
 #include "platform/ViewWidget.h"
 #include "platform/WindowWidget.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 
 #include <algorithm>
-
-int WindowPrivate::pulseHolds = 0;
 
 void WindowWidget::closeEvent(QCloseEvent* event) {
     // The close box asks the window, through its message queue, as a quit request.
@@ -24,6 +23,9 @@ std::vector<BWindow*>& WindowPrivate::All() {
 }
 
 void WindowPrivate::DeliverPulse() {
+    // A modal box's event loop goes on firing the timer; the game waits for the box.
+    if (QApplication::activeModalWidget() != nullptr)
+        return;
     for (BView* view : children) {
         if ((view->Flags() & B_PULSE_NEEDED) != 0)
             view->Pulse();
@@ -31,24 +33,10 @@ void WindowPrivate::DeliverPulse() {
 }
 
 void WindowPrivate::RestartPulses() {
-    if (pulseRate == 0 || pulseHolds > 0)
+    if (pulseRate == 0)
         pulseTimer.stop();
     else
         pulseTimer.start(std::max(1, static_cast<int>((pulseRate + 500) / 1000)));
-}
-
-void WindowPrivate::HoldPulses() {
-    if (pulseHolds++ > 0)
-        return;
-    for (BWindow* window : All())
-        window->d->pulseTimer.stop();
-}
-
-void WindowPrivate::ReleasePulses() {
-    if (pulseHolds == 0 || --pulseHolds > 0)
-        return;
-    for (BWindow* window : All())
-        window->d->RestartPulses();
 }
 
 BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint32)

@@ -38,8 +38,4 @@ struct WindowPrivate {
 
     // Every window alive, oldest first.
     static std::vector<BWindow*>& All();
-    // Alerts hold every window's pulses while they are up; holds nest.
-    static void HoldPulses();
-    static void ReleasePulses();
-    static int pulseHolds;
 };
