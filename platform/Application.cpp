@@ -13,9 +13,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <thread>
-#include <unistd.h>
 
 BApplication* be_app = nullptr;
 
@@ -35,14 +33,6 @@ namespace {
 // How long a second start waits for a first one that owns the name but is not answering yet
 // (it may be starting up on a busy machine).
 constexpr int kSingleLaunchPatienceMs = 10000;
-
-std::string ExecutablePath() {
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return {};
-    return std::string(buf, static_cast<size_t>(n));
-}
 
 // Qt names the program, and its windows' class, after the executable.
 int gArgc = 1;
@@ -154,6 +144,6 @@ bool BApplication::QuitRequested() {
 status_t BApplication::GetAppInfo(app_info* info) const {
     if (info == nullptr)
         return B_ERROR;
-    info->ref.path = ExecutablePath();
+    info->ref.path = QCoreApplication::applicationFilePath().toStdString();
     return info->ref.path.empty() ? B_ERROR : B_OK;
 }

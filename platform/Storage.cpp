@@ -25,14 +25,7 @@ status_t BPath::GetParent(BPath* parent) const {
     return parent->SetTo(fs::path(path_).parent_path().c_str());
 }
 
-BEntry::BEntry(const entry_ref* ref, bool traverse) {
-    if (ref == nullptr)
-        return;
-    path_ = ref->path;
-    std::error_code ec;
-    if (traverse)
-        path_ = fs::canonical(path_, ec).string();
-}
+BEntry::BEntry(const entry_ref* ref, bool) : path_(ref != nullptr ? ref->path : std::string()) {}
 
 status_t BEntry::GetPath(BPath* path) const {
     if (path == nullptr || path_.empty())

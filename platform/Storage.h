@@ -22,7 +22,8 @@ private:
 
 class BEntry {
 public:
-    // With traverse, a link names what it points to; without, itself.
+    // The entry is the path as given, a link itself rather than what it points to: no
+    // caller asks to follow links.
     BEntry(const entry_ref* ref, bool traverse);
 
     status_t GetPath(BPath* path) const;
