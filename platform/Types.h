@@ -71,11 +71,6 @@ constexpr uint32 B_NOT_RESIZABLE = 0x00000002;
 constexpr uint32 B_NOT_ZOOMABLE = 0x00000040;
 constexpr uint32 B_CURRENT_WORKSPACE = 0;
 
-static_assert(B_FOLLOW_ALL_SIDES == 0x1234);
-static_assert((B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP) == 0x1214);
-static_assert((B_WILL_DRAW | B_PULSE_NEEDED) == 0x30000000);
-static_assert((B_NOT_RESIZABLE | B_NOT_ZOOMABLE) == 0x42);
-
 // Key bytes delivered to KeyDown.
 constexpr char B_ENTER = 10;
 constexpr char B_ESCAPE = 27;

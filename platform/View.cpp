@@ -195,9 +195,6 @@ void BView::DrawString(const char* text) {
 BRect BView::Bounds() const {
     return BRect(0, 0, d->frame.Width(), d->frame.Height());
 }
-BRect BView::Frame() const {
-    return d->frame;
-}
 uint32 BView::Flags() const {
     return d->flags;
 }

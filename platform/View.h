@@ -41,7 +41,6 @@ public:
     void DrawString(const char* text);
 
     BRect Bounds() const;
-    BRect Frame() const;
     uint32 Flags() const;
 
     // Shows everything drawn so far, now.

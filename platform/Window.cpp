@@ -92,7 +92,7 @@ void BWindow::AddChild(BView* view) {
     view->d->window = this;
     QWidget* w = view->Widget();
     w->setParent(d->content);
-    const BRect f = view->Frame();
+    const BRect f = view->d->frame;
     w->move(static_cast<int>(f.left), static_cast<int>(f.top));
     w->show();
     view->AttachedToWindow();
@@ -114,9 +114,6 @@ void BWindow::AddChild(BMenuBar* bar) {
 
 BRect BWindow::Bounds() const {
     return BRect(0, 0, d->frame.Width(), d->frame.Height());
-}
-BRect BWindow::Frame() const {
-    return d->frame;
 }
 
 void BWindow::Show() {

@@ -26,7 +26,6 @@ public:
 
     // The content area: left and top 0.
     BRect Bounds() const;
-    BRect Frame() const;
 
     void Show();
     void Hide();
