@@ -47,8 +47,9 @@ shell_windows_has() {
     shell_windows | awk -v p="$1" '$1 == p { found = 1 } END { exit !found }'
 }
 wait_until shell_windows_has "$other" || fail "the other window never showed: $(cat "$work/other.txt")"
-shell_move "$game" 100 100
-shell_move "$other" 600 100
+# Below the shell's notifications (a headless shell says the screen cannot lock).
+shell_move "$game" 100 160
+shell_move "$other" 600 160
 shell_focus "$game"
 wait_until has_focus "$game" || fail "cannot give the game the focus"
 
