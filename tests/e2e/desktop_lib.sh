@@ -182,14 +182,16 @@ shell_launch() {
 # programs whose desktop entry asks for it, found through KDE's service cache: here gjs, which
 # takes the test's screenshots.
 start_kwin() {
+    local sycoca
     start_session_bus
     cp "$(command -v kwin_wayland)" "$work/bin/kwin_wayland"
     printf '[Desktop Entry]\nType=Application\nName=Screenshots\nExec=%s\n%s\n' \
         "$(readlink -f "$(command -v gjs)")" \
         "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2" \
         >"$work/home/.local/share/applications/screenshots.desktop"
-    in_session kbuildsycoca5 >"$work/sycoca.txt" 2>&1 ||
-        fail "kbuildsycoca5 failed: $(cat "$work/sycoca.txt")"
+    # Plasma 6's KWin reads the cache of KDE Frameworks 6, Plasma 5's that of 5.
+    sycoca=$(command -v kbuildsycoca6 || command -v kbuildsycoca5) || fail "no kbuildsycoca"
+    in_session "$sycoca" >"$work/sycoca.txt" 2>&1 || fail "$sycoca failed: $(cat "$work/sycoca.txt")"
     env -i "${player_env[@]}" LIBGL_ALWAYS_SOFTWARE=1 \
         QT_LOGGING_RULES="kwin_scripting.debug=true" "${as_player[@]}" "$work/bin/kwin_wayland" \
         --virtual --width 1024 --height 768 --socket wayland-1 --no-lockscreen \
