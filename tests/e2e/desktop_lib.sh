@@ -99,8 +99,8 @@ EOF
     fi
     # A start that hangs is given up after a while and tried again, once.
     for attempt in 1 2; do
-        env -i "${player_env[@]}" "${hide[@]}" "${as_player[@]}" gnome-shell --headless --wayland --no-x11 \
-            --virtual-monitor 1024x768 --wayland-display wayland-1 --unsafe-mode \
+        env -i "${player_env[@]}" "${hide[@]}" "${as_player[@]}" gnome-shell --headless \
+            --wayland --no-x11 --virtual-monitor 1024x768 --wayland-display wayland-1 --unsafe-mode \
             >"$work/shell.txt" 2>&1 &
         shell_pid=$!
         started+=("$shell_pid")
@@ -170,8 +170,9 @@ shell_shot() {
 # Launches the desktop entry as GNOME launches applications: through GLib, with the shell's
 # own launch context, which hands the program an activation token.
 shell_launch() {
-    shell_eval "imports.gi.Gio.DesktopAppInfo.new('$app_id.desktop')
-        .launch([], global.create_app_launch_context(global.display.get_current_time_roundtrip(), -1))" >/dev/null ||
+    shell_eval "imports.gi.Gio.DesktopAppInfo.new('$app_id.desktop').launch([],
+        global.create_app_launch_context(global.display.get_current_time_roundtrip(), -1))" \
+        >/dev/null ||
         fail "the shell did not launch the entry"
 }
 
@@ -191,7 +192,8 @@ start_kwin() {
         >"$work/home/.local/share/applications/screenshots.desktop"
     # Plasma 6's KWin reads the cache of KDE Frameworks 6, Plasma 5's that of 5.
     sycoca=$(command -v kbuildsycoca6 || command -v kbuildsycoca5) || fail "no kbuildsycoca"
-    in_session "$sycoca" >"$work/sycoca.txt" 2>&1 || fail "$sycoca failed: $(cat "$work/sycoca.txt")"
+    in_session "$sycoca" >"$work/sycoca.txt" 2>&1 ||
+        fail "$sycoca failed: $(cat "$work/sycoca.txt")"
     env -i "${player_env[@]}" LIBGL_ALWAYS_SOFTWARE=1 \
         QT_LOGGING_RULES="kwin_scripting.debug=true" "${as_player[@]}" "$work/bin/kwin_wayland" \
         --virtual --width 1024 --height 768 --socket wayland-1 --no-lockscreen \

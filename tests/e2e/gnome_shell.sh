@@ -5,7 +5,8 @@
 # maximize, dimmed while another window has the focus. Launched again through the launcher
 # while another window has the focus, the one game window comes forward and takes it; started
 # again from a terminal, with no token, the game changes nothing and the start exits 0.
-# Usage: [GNOME_SHOTS=FOLDER] tests/e2e/gnome_shell.sh PATH_TO_TUMBLEGEM DESKTOP_ENTRY OTHER_WINDOW
+# Usage: [GNOME_SHOTS=FOLDER] tests/e2e/gnome_shell.sh PATH_TO_TUMBLEGEM DESKTOP_ENTRY \
+#            OTHER_WINDOW
 source "$(dirname "$0")/desktop_lib.sh"
 
 # What the steps after it still show is checked too: these failures are counted, and the test
@@ -21,8 +22,9 @@ echo "$(gnome-shell --version) is up"
 game_windows() {
     shell_windows | awk -v id="$app_id.desktop" '$2 == id'
 }
+# This test's copies of the game: other tests may run the game as the same user.
 game_pids() {
-    pgrep -u "$player" -x tumblegem || true
+    pgrep -u "$player" -f -x "$exe" || true
 }
 has_focus() {
     [[ "$(shell_windows | awk -v p="$1" '$1 == p { print $3 }')" == true ]]
@@ -46,7 +48,8 @@ start_other_window
 shell_windows_has() {
     shell_windows | awk -v p="$1" '$1 == p { found = 1 } END { exit !found }'
 }
-wait_until shell_windows_has "$other" || fail "the other window never showed: $(cat "$work/other.txt")"
+wait_until shell_windows_has "$other" ||
+    fail "the other window never showed: $(cat "$work/other.txt")"
 # Below the shell's notifications (a headless shell says the screen cannot lock).
 shell_move "$game" 100 160
 shell_move "$other" 600 160
@@ -85,9 +88,11 @@ if [[ -n "${GNOME_SHOTS:-}" ]]; then
 fi
 # Dimmed: the bar's darkest ink is lighter without the focus.
 ink() {
-    convert "$1" -crop "${wwidth}x$((bar_height - 2))+0+0" -colorspace gray -format '%[fx:int(minima*255)]' info:
+    convert "$1" -crop "${wwidth}x$((bar_height - 2))+0+0" -colorspace gray \
+        -format '%[fx:int(minima*255)]' info:
 }
-echo "the title bar's darkest ink: $(ink "$work/shots/focused.png") focused, $(ink "$work/shots/unfocused.png") not"
+echo "the title bar's darkest ink: $(ink "$work/shots/focused.png") focused," \
+    "$(ink "$work/shots/unfocused.png") not"
 dimmed() {
     (($(ink "$work/shots/unfocused.png") > $(ink "$work/shots/focused.png") + 40))
 }
@@ -99,7 +104,8 @@ check "a second launch from the entry did not bring the game forward" wait_until
 one_game() {
     [[ "$(game_pids | wc -l)" == 1 ]]
 }
-wait_until one_game || fail "the second launch keeps running: $(ps -o pid,stat,args -p "$(game_pids | paste -sd,)")"
+wait_until one_game ||
+    fail "the second launch keeps running: $(ps -o pid,stat,args -p "$(game_pids | paste -sd,)")"
 [[ "$(game_windows | wc -l)" == 1 ]] || fail "not one game window: $(game_windows)"
 echo "after a second launch from the entry, one game window; focused: $(focused)"
 
@@ -108,7 +114,8 @@ shell_focus "$other"
 wait_until has_focus "$other" || fail "the other window never took the focus back"
 launch
 await_exit "$last_pid"
-[[ "$status" == 0 ]] || fail "a start from a terminal exited with $status: $(cat "$work/stderr.txt")"
+[[ "$status" == 0 ]] ||
+    fail "a start from a terminal exited with $status: $(cat "$work/stderr.txt")"
 has_focus "$other" || fail "a start without a token took the focus (focused: $(focused))"
 [[ "$(game_windows | wc -l)" == 1 ]] || fail "not one game window: $(game_windows)"
 echo "a start from a terminal changed nothing and exited 0"
