@@ -231,13 +231,19 @@ kwin_eval() {
     grep -o "tumblegem-$n .*" "$work/kwin.txt" | head -n1 | sed "s/^tumblegem-$n //"
 }
 
-# KWin's windows, one a line: "pid desktop-file active maximizable x y width height id";
-# KWin 5's names first, Plasma 6's after.
+# KWin's windows, one a line: "pid desktop-file active maximizable decorated x y width height"
+# with the frame's geometry; KWin 5's names first, Plasma 6's after.
 kwin_windows() {
     kwin_eval 'const all = workspace.windowList ? workspace.windowList() : workspace.clientList();
         return all.map(w => [w.pid, w.desktopFileName || "-", w.active, w.maximizable,
-            w.x, w.y, w.width, w.height, w.internalId.toString()].join(" ")).join(";");' |
+            !w.noBorder, w.x, w.y, w.width, w.height].join(" ")).join(";");' |
         jq -r 'split(";")[]'
+}
+
+# Whether KWin can take screenshots: its screenshot effect needs OpenGL compositing.
+kwin_can_shoot() {
+    [[ "$(bus_call --dest org.kde.KWin --object-path /Effects \
+        --method org.kde.kwin.Effects.isEffectSupported screenshot)" == "(true,)" ]]
 }
 
 # A picture of the screen's area X Y WIDTH HEIGHT ($1 to $4), in $5. (A picture of a window

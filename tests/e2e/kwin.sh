@@ -25,21 +25,30 @@ focused() {
 launch
 game=$last_pid
 wait_until has_window "$game" || fail "no game window appeared: $(cat "$work/stderr.txt")"
-read -r _ desktop_file active maximizable x y width height id <<<"$(window_of "$game")"
+read -r _ desktop_file active maximizable decorated x y width height <<<"$(window_of "$game")"
 echo "KWin's window for the game: $desktop_file, ${width}x$height at $x,$y," \
-    "maximizable $maximizable"
+    "maximizable $maximizable, decorated $decorated"
 [[ "$desktop_file" == "$app_id" ]] || fail "KWin matched the window to $desktop_file"
 [[ "$maximizable" == false ]] || fail "KWin offers to maximize the window"
 wait_until has_focus "$game" || fail "the game never had the focus (focused: $(focused))"
 
 # KWin's title bar over the content (161 by 421 pixels): the kit draws none of its own.
-kwin_shot "$x" "$y" "$width" "$height" "$work/shots/window.png"
-[[ -n "${KWIN_SHOTS:-}" ]] && cp "$work/shots/window.png" "$KWIN_SHOTS/kwin.png"
-read -r shot_width shot_height <<<"$(identify -format '%w %h' "$work/shots/window.png")"
-echo "the window with KWin's frame: ${shot_width}x$shot_height"
-((shot_height - 421 >= 16 && shot_width >= 161)) ||
-    fail "no title bar from KWin above the content"
-((shot_height - 421 < 60)) || fail "the kit drew a title bar of its own under KWin's"
+[[ "$decorated" == true ]] || fail "KWin draws no frame around the game"
+((height - 421 >= 16 && height - 421 < 60)) ||
+    fail "not one title bar above the content: the frame is $height pixels high"
+if kwin_can_shoot; then
+    kwin_shot "$x" "$y" "$width" "$height" "$work/shots/window.png"
+    [[ -n "${KWIN_SHOTS:-}" ]] && cp "$work/shots/window.png" "$KWIN_SHOTS/kwin.png"
+    # The view's top left, under the bar and the 20-pixel menu bar, shows the title screen.
+    view=$(convert "$work/shots/window.png" -format \
+        "%[pixel:p{$(((width - 161) / 2)),$((height - 421 + 20))}]" info:)
+    [[ "$view" == "srgb(220,220,255)" ]] ||
+        fail "the view does not start under KWin's bar and the menu bar: $view"
+    echo "the screenshot shows the view under KWin's title bar"
+else
+    echo "no screenshot: this KWin cannot load its screenshot effect here" \
+        "($(grep -m1 'compositor not supported' "$work/kwin.txt" || echo 'no OpenGL compositing'))"
+fi
 
 # The other window takes the focus, and asks KWin for a token as a launcher does.
 start_other_window
