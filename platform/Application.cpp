@@ -61,6 +61,8 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     if (QCoreApplication::instance() == nullptr) {
         d->qapp = MakeApplicationOrExit(gArgc, gArgv);
     }
+    // Before any window: Qt's Wayland plugin reads the token as the first one is activated.
+    SingleLaunch::AdoptStartupId(QGuiApplication::platformName());
     // Qt takes the user's locale for the C library too; the program's texts are its own and
     // print "v1.10", not "v1,10", everywhere.
     std::setlocale(LC_NUMERIC, "C");

@@ -77,6 +77,13 @@ QVariantMap SingleLaunch::LauncherPlatformData() {
     return data;
 }
 
+void SingleLaunch::AdoptStartupId(const QString& platform) {
+    if (platform.startsWith(QLatin1String("wayland")) &&
+        qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN") &&
+        !qEnvironmentVariableIsEmpty("DESKTOP_STARTUP_ID"))
+        qputenv("XDG_ACTIVATION_TOKEN", qgetenv("DESKTOP_STARTUP_ID"));
+}
+
 void SingleLaunch::Activate(const QVariantMap& platform_data) {
     // A token is good for one activation: one left from an earlier request must not be offered
     // again.

@@ -39,6 +39,10 @@ public:
     // freedesktop interface names.
     static QVariantMap LauncherPlatformData();
 
+    // On Wayland (platform is Qt's platform name), a start given only DESKTOP_STARTUP_ID takes
+    // it as its activation token: GLib before 2.76 hands a Wayland launch's token only so.
+    static void AdoptStartupId(const QString& platform);
+
     // Called on the GUI thread for each request from a later start, with the launcher's token
     // already in this process's environment, where Qt takes it from when a window asks to be
     // activated.

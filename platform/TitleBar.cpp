@@ -21,6 +21,16 @@ constexpr int kGlyphSize = 16;
 
 enum class Glyph { Minimize, Close };
 
+// GNOME dims the title and buttons of a window without the keyboard: halfway to the bar.
+QColor GlyphColor(const QWidget* bar, bool active) {
+    const QColor ink = bar->palette().windowText().color();
+    if (active)
+        return ink;
+    const QColor paper = bar->palette().window().color().darker(108);
+    return QColor((ink.red() + paper.red()) / 2, (ink.green() + paper.green()) / 2,
+                  (ink.blue() + paper.blue()) / 2);
+}
+
 // Plain strokes, as GNOME's title bars draw them; the style's title-bar icons come framed.
 // Drawn for each whole scale, as Qt draws on Wayland at whole ratios.
 QIcon DrawGlyph(Glyph glyph, const QColor& color) {
@@ -76,7 +86,7 @@ bool TitleBar::Needed() {
 TitleBar::TitleBar(QWidget* window) : QWidget(window) {
     auto button = [this](Glyph glyph, const char* tip) {
         auto* b = new QToolButton(this);
-        b->setIcon(DrawGlyph(glyph, palette().windowText().color()));
+        b->setIcon(DrawGlyph(glyph, GlyphColor(this, isActiveWindow())));
         b->setIconSize(QSize(kGlyphSize, kGlyphSize));
         b->setToolTip(QString::fromUtf8(tip));
         b->setAutoRaise(true);
@@ -88,14 +98,18 @@ TitleBar::TitleBar(QWidget* window) : QWidget(window) {
     close_ = button(Glyph::Close, "Close");
     connect(minimize_, &QToolButton::clicked, window, &QWidget::showMinimized);
     connect(close_, &QToolButton::clicked, window, &QWidget::close);
-    window->installEventFilter(this);
     setGeometry(0, 0, window->width(), kTitleBarHeight);
 }
 
-bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::ActivationChange)
+// Only the window itself hears of ActivationChange; its children hear these.
+bool TitleBar::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
+        const QColor color = GlyphColor(this, event->type() == QEvent::WindowActivate);
+        minimize_->setIcon(DrawGlyph(Glyph::Minimize, color));
+        close_->setIcon(DrawGlyph(Glyph::Close, color));
         update();
-    return QWidget::eventFilter(watched, event);
+    }
+    return QWidget::event(event);
 }
 
 void TitleBar::mousePressEvent(QMouseEvent* event) {
@@ -121,8 +135,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
     QFont font = painter.font();
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(palette().color(isActiveWindow() ? QPalette::Active : QPalette::Inactive,
-                                   QPalette::WindowText));
+    painter.setPen(GlyphColor(this, isActiveWindow()));
     // Centered where the buttons leave room, cut only when it cannot fit.
     const QRect room(kMargin, 0, minimize_->x() - 2 * kMargin, height());
     const QString title =

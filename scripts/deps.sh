@@ -10,7 +10,8 @@ package=("${play[@]}" dpkg-dev file)
 test=("${package[@]}" libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils
       x11-xserver-utils openbox imagemagick desktop-file-utils appstream clang libclang-rt-dev
       lintian man-db locales fontconfig libxtst-dev libxdamage-dev dbus-daemon dbus-bin sway grim
-      wtype jq weston)
+      wtype jq weston gnome-shell mutter gjs kwin-wayland kwin-style-breeze libkf5service-bin
+      wayland-protocols)
 
 case "${1:-}" in
 play) wanted=("${play[@]}") ;;

@@ -92,6 +92,40 @@ TEST(Looper, DeliversMessagesInOrder) {
 // Each later start hands over to the first, with what its launcher gave it to take the focus;
 // the first puts that where Qt looks for it as the window is activated, and leaves no stale
 // token behind for a start that brought none.
+// A Wayland start given only an X11-style startup id (GLib before 2.76 launches so) takes it as
+// its token, for its own window and for the one it hands over to; X11 and a real token stay.
+TEST(SingleLaunch, WaylandStartTakesTheStartupIdAsItsToken) {
+    const struct {
+        const char* platform;
+        QByteArray token, startupId; // in the environment, empty for unset
+        const char* handedOver;
+    } starts[] = {
+        {"wayland", "", "gnome-1", "activation-token=gnome-1 desktop-startup-id=gnome-1"},
+        {"wayland-egl", "", "gnome-2", "activation-token=gnome-2 desktop-startup-id=gnome-2"},
+        {"wayland", "wl-3", "gnome-3", "activation-token=wl-3 desktop-startup-id=gnome-3"},
+        {"xcb", "", "x_TIME4", "desktop-startup-id=x_TIME4"},
+        {"wayland", "", "", ""},
+    };
+    for (const auto& start : starts) {
+        SCOPED_TRACE(std::string(start.platform) + " " + start.startupId.toStdString());
+        for (const auto& [name, value] : {std::pair{"XDG_ACTIVATION_TOKEN", start.token},
+                                          std::pair{"DESKTOP_STARTUP_ID", start.startupId}}) {
+            if (value.isEmpty())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+        SingleLaunch::AdoptStartupId(QString::fromLatin1(start.platform));
+        const QVariantMap data = SingleLaunch::LauncherPlatformData();
+        QStringList pairs;
+        for (auto i = data.begin(); i != data.end(); ++i)
+            pairs << i.key() + QLatin1Char('=') + i.value().toString();
+        EXPECT_EQ(pairs.join(QLatin1Char(' ')).toStdString(), start.handedOver);
+    }
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("DESKTOP_STARTUP_ID");
+}
+
 TEST(SingleLaunch, LaterStartsHandTheirTokenToTheFirst) {
     PrivateBus bus;
     ASSERT_TRUE(bus.Up());

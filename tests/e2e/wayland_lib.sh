@@ -253,3 +253,59 @@ find_weston_window() {
     [[ "${box%% *}" -gt 1 && "$box" == "$last" ]] || fail "no window settled on weston"
     read -r wwidth wheight wx wy <<<"${box//+/}"
 }
+
+# Checks the kit's title bar in a picture of the game's window alone ($1): the bar above the
+# content (161 by 421 pixels) shows the whole title, minimize and close, and no maximize. Sets
+# $bar_height.
+#
+# The bar's glyphs, seen from above: the bar's rows inside its edges, in gray. Ink is what
+# differs from the bar's own color (its most common gray) by more than a sixth. Each run of
+# columns holding ink, with at least four columns without before the next, is one thing drawn:
+# the title, then one run for each button. A run's shape: its width and whether its edges are
+# whole lines of ink, as a square's are (maximize) and an X's or a bar's are not.
+check_title_bar() {
+    local width height glyphs runs title from to
+    read -r width height <<<"$(identify -format '%w %h' "$1")"
+    bar_height=$((height - 421))
+    ((bar_height >= 16)) || fail "no title bar above the content: the window is $height pixels high"
+    convert "$1" -crop "$((width - 4))x$((bar_height - 6))+2+3" +repage -colorspace gray \
+        -depth 8 -compress none pgm:- >"$work/shots/bar.pgm"
+    glyphs=$(awk '
+        NR == 2 { width = $1; height = $2; next }
+        NR > 3 { for (i = 1; i <= NF; i++) { gray[n % width, int(n / width)] = $i; count[$i]++; n++ } }
+        END {
+            for (g in count) if (count[g] > count[bar] || bar == "") bar = g
+            for (x = 0; x < width; x++) for (y = 0; y < height; y++)
+                pixel[x, y] = (gray[x, y] - bar > 42 || bar - gray[x, y] > 42)
+            start = -1; gap = 0
+            for (x = 0; x <= width; x++) {
+                dark = 0
+                for (y = 0; y < height; y++) if (x < width && pixel[x, y]) dark = 1
+                if (dark) { if (start < 0) start = x; last = x; gap = 0; continue }
+                if (start >= 0 && ++gap >= 4 || x == width && start >= 0) {
+                    top = -1; bottom = -1
+                    for (y = 0; y < height; y++) for (c = start; c <= last; c++) if (pixel[c, y]) {
+                        if (top < 0) top = y; bottom = y }
+                    left = 1; right = 1; across = 1
+                    for (y = top; y <= bottom; y++) { left = left && pixel[start, y]; right = right && pixel[last, y] }
+                    for (c = start; c <= last; c++) across = across && pixel[c, top] && pixel[c, bottom]
+                    shape = (bottom - top >= 4 && left && right && across) ? "square" : "other"
+                    printf "%d-%d %s\n", start, last, shape
+                    start = -1
+                }
+            }
+        }' "$work/shots/bar.pgm")
+    echo "the title bar's glyph runs (x from the bar's left, shape):"
+    echo "$glyphs"
+    runs=$(grep -c . <<<"$glyphs" || true)
+    grep -q square <<<"$glyphs" && fail "the title bar shows a maximize button (a square)"
+    # The title, minimize, close.
+    [[ "$runs" == 3 ]] || fail "$runs things in the title bar, not the title and two buttons"
+    # Cut to "Tumbl" or "Tumble" the title is under 50 pixels wide; "Tumblegem" takes half as
+    # much again.
+    title=$(head -n1 <<<"$glyphs")
+    from=${title%%-*} to=${title#*-}
+    to=${to%% *}
+    echo "the title is $((to - from + 1)) pixels wide"
+    ((to - from + 1 >= 60)) || fail "the title is cut: $((to - from + 1)) pixels wide"
+}
