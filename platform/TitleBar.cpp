@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
@@ -31,28 +32,39 @@ QColor GlyphColor(const QWidget* bar, bool active) {
                   (ink.blue() + paper.blue()) / 2);
 }
 
-// Plain strokes, as GNOME's title bars draw them; the style's title-bar icons come framed.
-// Drawn for each whole scale, as Qt draws on Wayland at whole ratios.
-QIcon DrawGlyph(Glyph glyph, const QColor& color) {
-    QIcon icon;
-    for (int ratio = 1; ratio <= 3; ++ratio) {
-        QPixmap pixmap(QSize(kGlyphSize, kGlyphSize) * ratio);
-        pixmap.setDevicePixelRatio(ratio);
+// Plain strokes, as GNOME's title bars draw them (the style's title-bar icons come framed),
+// painted at whatever scale Qt asks for, in the bar's ink of the moment.
+class GlyphEngine : public QIconEngine {
+public:
+    GlyphEngine(Glyph glyph, const QWidget* bar) : glyph_(glyph), bar_(bar) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / double(kGlyphSize), rect.height() / double(kGlyphSize));
+        painter->setPen(
+            QPen(GlyphColor(bar_, bar_->isActiveWindow()), 1.5, Qt::SolidLine, Qt::RoundCap));
+        if (glyph_ == Glyph::Minimize) {
+            painter->drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
+        } else {
+            painter->drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+            painter->drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
+        }
+        painter->restore();
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pixmap(size); // Qt's default leaves it unfilled
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap));
-        if (glyph == Glyph::Minimize) {
-            painter.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
-        } else {
-            painter.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
-            painter.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
-        }
-        painter.end();
-        icon.addPixmap(pixmap);
+        paint(&painter, pixmap.rect(), mode, state);
+        return pixmap;
     }
-    return icon;
-}
+    QIconEngine* clone() const override { return new GlyphEngine(glyph_, bar_); }
+
+private:
+    Glyph glyph_;
+    const QWidget* bar_;
+};
 
 // The compositor draws title bars when it offers xdg-decoration: a connection of our own
 // reads its globals before Qt's window is made. Qt 6.4 has no public way to ask.
@@ -86,7 +98,7 @@ bool TitleBar::Needed() {
 TitleBar::TitleBar(QWidget* window) : QWidget(window) {
     auto button = [this](Glyph glyph, const char* tip) {
         auto* b = new QToolButton(this);
-        b->setIcon(DrawGlyph(glyph, GlyphColor(this, isActiveWindow())));
+        b->setIcon(QIcon(new GlyphEngine(glyph, this)));
         b->setIconSize(QSize(kGlyphSize, kGlyphSize));
         b->setToolTip(QString::fromUtf8(tip));
         b->setAutoRaise(true);
@@ -103,12 +115,8 @@ TitleBar::TitleBar(QWidget* window) : QWidget(window) {
 
 // Only the window itself hears of ActivationChange; its children hear these.
 bool TitleBar::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
-        const QColor color = GlyphColor(this, event->type() == QEvent::WindowActivate);
-        minimize_->setIcon(DrawGlyph(Glyph::Minimize, color));
-        close_->setIcon(DrawGlyph(Glyph::Close, color));
-        update();
-    }
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        update(); // the buttons within it too
     return QWidget::event(event);
 }
 
