@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, its desktop entry, metainfo, icons, manual page and
-# copyright under the prefix.
+# cmake --install puts the program, its desktop entry, metainfo, icons and manual page under
+# the prefix.
 # Usage: tests/desktop/install.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: $0 BUILD_DIR}
@@ -14,8 +14,6 @@ expected=(
     share/applications/$id.desktop
     share/metainfo/$id.metainfo.xml
     share/man/man6/tumblegem.6.gz
-    share/doc/tumblegem/copyright
-    share/doc/tumblegem/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
