@@ -18,6 +18,8 @@ expected=(
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
+expected+=("share/icons/hicolor/scalable/apps/$id.svg"
+    "share/icons/hicolor/symbolic/apps/$id-symbolic.svg")
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 if [[ "$actual" != "$wanted" ]]; then
