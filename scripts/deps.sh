@@ -6,8 +6,8 @@ set -euo pipefail
 play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libxcb1-dev libgl-dev
       fonts-liberation2 fonts-dejavu-core)
 # Building the Debian packages: debian/control's Build-Depends, the tests' among them.
-package=("${play[@]}" build-essential dpkg-dev debhelper file xz-utils libgtest-dev libgmock-dev dbus-daemon
-         desktop-file-utils appstream)
+package=("${play[@]}" build-essential dpkg-dev debhelper file xz-utils libgtest-dev
+         libgmock-dev dbus-daemon desktop-file-utils appstream)
 # Checking them (lintian, blhc, autopkgtest) and the rest of the tests; rsvg-convert draws
 # the icons from their SVG.
 test=("${package[@]}" xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick

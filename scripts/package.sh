@@ -54,6 +54,10 @@ if [[ -n "$codename" ]]; then
       printf ' -- %s  %s\n\n' "$maintainer" "$date"
       cat debian/changelog; } >"$tree/debian/changelog"
     sed -i "s/^Standards-Version: .*/Standards-Version: $policy/" "$tree/debian/control"
+    # A backport is no first upload: lintian has no bug for it to close.
+    overrides=$tree/debian/tumblegem.lintian-overrides
+    sed -i '/initial-upload-closes-no-bugs/d' "$overrides"
+    grep -qv '^#' "$overrides" || rm "$overrides"
     log=$out/tumblegem_${version}_$arch.build
     since=(-v0)
 fi
