@@ -42,8 +42,8 @@ const char* const kSymbolic = "#2e3436";
 
 std::string Rect(const Box& b, double dy, const char* fill) {
     std::ostringstream s;
-    s << "  <rect x=\"" << b.x << "\" y=\"" << b.y + dy << "\" width=\"" << b.size
-      << "\" height=\"" << b.size << "\" rx=\"" << b.radius << "\" fill=\"" << fill << "\"/>\n";
+    s << "  <rect x=\"" << b.x << "\" y=\"" << b.y + dy << "\" width=\"" << b.size << "\" height=\""
+      << b.size << "\" rx=\"" << b.radius << "\" fill=\"" << fill << "\"/>\n";
     return s.str();
 }
 
