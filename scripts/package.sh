@@ -23,7 +23,10 @@ rm -rf "$tree" "$out"/tumblegem_* "$out"/tumblegem-dbgsym_*
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     files() { git ls-files -z --cached --others --exclude-standard; }
 else
-    files() { find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o -type f -printf '%P\0'; }
+    files() {
+        find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o \
+            -type f -printf '%P\0'
+    }
 fi
 # The upstream tarball holds everything but debian/; its bytes depend only on the files.
 stamp=$(dpkg-parsechangelog -l debian/changelog -S Timestamp)

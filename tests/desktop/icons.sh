@@ -21,7 +21,8 @@ done
 
 for size in 16 32 48 64 128 256; do
     png=$committed/hicolor/${size}x$size/apps/$id.png
-    rsvg-convert -w "$size" -h "$size" "$committed/hicolor/scalable/apps/$id.svg" -o "$fresh/$size.png"
+    rsvg-convert -w "$size" -h "$size" -o "$fresh/$size.png" \
+        "$committed/hicolor/scalable/apps/$id.svg"
     [[ "$(identify -format %wx%h "$png")" == "${size}x$size" ]] || fail "$png is not ${size}x$size"
     # Pixels further apart than rounding, colour or coverage.
     differ=$(compare -metric AE -fuzz 4% "$png" "$fresh/$size.png" null: 2>&1) || true

@@ -20,7 +20,8 @@ changes=$("$root/scripts/package.sh" "$out" | tail -n 1) || fail "scripts/packag
 [[ -f "$changes" ]] || fail "no .changes: $changes"
 debs=()
 for pkg in tumblegem tumblegem-dbgsym; do
-    debs+=("$(dirname "$changes")/$(sed -n "s/^ [0-9a-f]\{64\} [0-9]* \(${pkg}_[^ ]*\.deb\)$/\1/p" "$changes")")
+    name=$(sed -n "s/^ [0-9a-f]\{64\} [0-9]* \(${pkg}_[^ ]*\.deb\)$/\1/p" "$changes")
+    debs+=("$(dirname "$changes")/$name")
     [[ -f "${debs[-1]}" ]] || fail "the .changes names no $pkg .deb: $(cat "$changes")"
 done
 deb=${debs[0]}
