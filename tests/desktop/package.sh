@@ -49,6 +49,10 @@ for size in 16 32 48 64 128 256; do
 done
 expected+=("usr/share/icons/hicolor/scalable/apps/$id.svg"
     "usr/share/icons/hicolor/symbolic/apps/$id-symbolic.svg")
+# Lintian's overrides for the binary package travel with it, where the build kept any.
+if [[ -f "$(dirname "$changes")/tumblegem-$version/debian/tumblegem.lintian-overrides" ]]; then
+    expected+=(usr/share/lintian/overrides/tumblegem)
+fi
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [[ "$actual" == "$wanted" ]] || fail "files differ from the expected ones:
