@@ -3,15 +3,17 @@
 # Usage: scripts/deps.sh play|package|test
 set -euo pipefail
 
-play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libxcb1-dev libgl-dev
+play=(g++ cmake make pkg-config qt6-base-dev qt6-wayland libwayland-dev libgl-dev
       fonts-liberation2 fonts-dejavu-core)
-# Building the .deb: dpkg-shlibdeps finds the libraries' packages, with file telling ELF apart.
-package=("${play[@]}" dpkg-dev file)
-test=("${package[@]}" libgtest-dev libgmock-dev xvfb xauth xdotool x11-utils
-      x11-xserver-utils openbox imagemagick desktop-file-utils appstream clang libclang-rt-dev
-      lintian man-db locales fontconfig libxtst-dev libxdamage-dev dbus-daemon dbus-bin sway grim
-      wtype jq weston gnome-shell mutter gjs kwin-wayland kwin-style-breeze libkf5service-bin
-      wayland-protocols)
+# Building the Debian packages: debian/control's Build-Depends, the tests' among them.
+package=("${play[@]}" build-essential dpkg-dev debhelper file xz-utils libgtest-dev
+         libgmock-dev dbus-daemon desktop-file-utils appstream)
+# Checking them (lintian, blhc, autopkgtest) and the rest of the tests; rsvg-convert draws
+# the icons from their SVG.
+test=("${package[@]}" xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick
+      clang libclang-rt-dev lintian blhc autopkgtest man-db locales fontconfig libxtst-dev
+      libxdamage-dev dbus-bin sway grim wtype jq weston librsvg2-bin gnome-shell mutter gjs
+      kwin-wayland kwin-style-breeze libkf5service-bin wayland-protocols)
 
 case "${1:-}" in
 play) wanted=("${play[@]}") ;;

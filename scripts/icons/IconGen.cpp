@@ -1,71 +1,113 @@
-// Draws the game's icon at every size the desktop asks for:
-//   tumblegem_icongen OUTDIR  ->  OUTDIR/hicolor/NxN/apps/com.brightnook.Tumblegem.png
-// From 32 px up: a framed square holding two round gems. At 16 px: four round gems.
-#include <QDir>
-#include <QImage>
-#include <QPainter>
-#include <QRadialGradient>
-
+// Writes the game's icon, the one description of its artwork, as SVG:
+//   tumblegem_icongen OUTDIR  ->  OUTDIR/hicolor/scalable/apps/com.brightnook.Tumblegem.svg
+//                                 OUTDIR/hicolor/symbolic/apps/com.brightnook.Tumblegem-symbolic.svg
+// The full-colour icon is a framed well holding two round gems, drawn on a 128-unit canvas
+// inside the GNOME icon grid; the symbolic one is the same shapes in one colour on 16 units.
+// scripts/icons.sh renders the PNG sizes from the full-colour SVG.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 
 constexpr const char* kIconName = "com.brightnook.Tumblegem";
-constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
-constexpr int kSmallSize = 16;
-constexpr double kDesignSize = 32; // the large design is laid out on a 32-unit grid
 
-const QColor kFrameOuter(30, 20, 200);
-const QColor kFrameInner(110, 100, 245);
-const QColor kWell(255, 255, 255);
-const QColor kGemOutline(40, 40, 40);
-const QColor kRed(200, 20, 20);
-const QColor kGreen(20, 200, 20);
-const QColor kBlue(20, 20, 200);
-const QColor kGold(200, 160, 20);
+struct Box {
+    double x, y, size, radius;
+};
+struct Gem {
+    double x, y;
+    const char* light; // where the light falls, top left
+    const char* color;
+};
 
-// A gem as the game draws it: a dark ring around a body that lightens towards the top left.
-void DrawGem(QPainter& p, QPointF center, double radius, const QColor& color) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(kGemOutline);
-    p.drawEllipse(center, radius, radius);
-    const double body = radius * 0.82;
-    QRadialGradient shade(center - QPointF(body * 0.35, body * 0.35), body * 1.3);
-    shade.setColorAt(0, color.lighter(170));
-    shade.setColorAt(1, color);
-    p.setBrush(shade);
-    p.drawEllipse(center, body, body);
+// The square object of the icon grid: 96 of 128 units with a darker edge below it, as the
+// desktop's other icons stand. Edges on multiples of 8 stay sharp at 16 pixels.
+constexpr Box kFrame{16, 16, 96, 12};
+constexpr double kEdge = 8;
+constexpr Box kBand{24, 24, 80, 6};
+constexpr Box kWell{32, 32, 64, 2};
+constexpr double kGemRadius = 16;
+constexpr double kGemBody = 13; // inside the dark ring
+constexpr Gem kGems[] = {{51, 77, "#ff7070", "#c81414"}, {77, 51, "#70ff70", "#14c814"}};
+
+const char* const kFrameOuter = "#1e14c8";
+const char* const kFrameEdge = "#120b80";
+const char* const kFrameInner = "#6e64f5";
+const char* const kWellColor = "#ffffff";
+const char* const kGemOutline = "#282828";
+const char* const kSymbolic = "#2e3436";
+
+std::string Rect(const Box& b, double dy, const char* fill) {
+    std::ostringstream s;
+    s << "  <rect x=\"" << b.x << "\" y=\"" << b.y + dy << "\" width=\"" << b.size << "\" height=\""
+      << b.size << "\" rx=\"" << b.radius << "\" fill=\"" << fill << "\"/>\n";
+    return s.str();
 }
 
-QImage LargeIcon(int size) {
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / kDesignSize, size / kDesignSize);
-    // The frame: two bands of blue, as around the game's well.
-    p.setPen(Qt::NoPen);
-    p.setBrush(kFrameOuter);
-    p.drawRect(QRectF(1, 1, 30, 30));
-    p.setBrush(kFrameInner);
-    p.drawRect(QRectF(3, 3, 26, 26));
-    p.setBrush(kWell);
-    p.drawRect(QRectF(5, 5, 22, 22));
-    DrawGem(p, QPointF(11.5, 20.5), 5.5, kRed);
-    DrawGem(p, QPointF(20.5, 11.5), 5.5, kGreen);
-    return image;
+std::string Circle(double x, double y, double r, const std::string& fill) {
+    std::ostringstream s;
+    s << "  <circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"" << r << "\" fill=\"" << fill
+      << "\"/>\n";
+    return s.str();
 }
 
-QImage SmallIcon() {
-    QImage image(kSmallSize, kSmallSize, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    DrawGem(p, QPointF(4, 4), 3.8, kRed);
-    DrawGem(p, QPointF(12, 4), 3.8, kGreen);
-    DrawGem(p, QPointF(4, 12), 3.8, kBlue);
-    DrawGem(p, QPointF(12, 12), 3.8, kGold);
-    return image;
+std::string ColourIcon() {
+    std::ostringstream s;
+    s << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" "
+         "viewBox=\"0 0 128 128\">\n  <defs>\n";
+    int n = 0;
+    for (const Gem& g : kGems) {
+        // A body that lightens towards the top left, as the game draws its gems.
+        s << "    <radialGradient id=\"gem" << n++ << "\" gradientUnits=\"userSpaceOnUse\" cx=\""
+          << g.x - kGemBody * 0.35 << "\" cy=\"" << g.y - kGemBody * 0.35 << "\" r=\""
+          << kGemBody * 1.3 << "\">\n      <stop offset=\"0\" stop-color=\"" << g.light
+          << "\"/>\n      <stop offset=\"1\" stop-color=\"" << g.color
+          << "\"/>\n    </radialGradient>\n";
+    }
+    s << "  </defs>\n";
+    s << Rect(kFrame, kEdge, kFrameEdge) << Rect(kFrame, 0, kFrameOuter)
+      << Rect(kBand, 0, kFrameInner) << Rect(kWell, 0, kWellColor);
+    n = 0;
+    for (const Gem& g : kGems) {
+        s << Circle(g.x, g.y, kGemRadius, kGemOutline)
+          << Circle(g.x, g.y, kGemBody, "url(#gem" + std::to_string(n++) + ")");
+    }
+    s << "</svg>\n";
+    return s.str();
+}
+
+// The frame as a ring around the empty well, and the gems as discs: one colour on 16 units.
+std::string SymbolicIcon() {
+    constexpr double scale = 16.0 / 128;
+    const auto x = [](double v) { return (v - kFrame.x) * scale + 2; };
+    const auto y = [](double v) { return (v - kFrame.y) * scale + 2; };
+    const double outer = kFrame.size * scale, inner = kWell.size * scale;
+    std::ostringstream s;
+    s << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\" "
+         "viewBox=\"0 0 16 16\">\n";
+    s << "  <path fill=\"" << kSymbolic << "\" fill-rule=\"evenodd\" d=\"M" << x(kFrame.x) << ' '
+      << y(kFrame.y) << "h" << outer << "v" << outer << "h" << -outer << "z M" << x(kWell.x) << ' '
+      << y(kWell.y) << "v" << inner << "h" << inner << "v" << -inner << "z\"/>\n";
+    for (const Gem& g : kGems)
+        s << Circle(x(g.x), y(g.y), kGemRadius * scale, kSymbolic);
+    s << "</svg>\n";
+    return s.str();
+}
+
+bool Write(const std::filesystem::path& file, const std::string& text) {
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", file.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -75,19 +117,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    for (int size : kSizes) {
-        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
-        if (!out.mkpath(folder)) {
-            std::fprintf(stderr, "cannot create %s\n", qPrintable(out.filePath(folder)));
-            return 1;
-        }
-        const QImage icon = size == kSmallSize ? SmallIcon() : LargeIcon(size);
-        const QString file = out.filePath(folder + QLatin1Char('/') + kIconName + ".png");
-        if (!icon.save(file, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            return 1;
-        }
-    }
-    return 0;
+    const std::filesystem::path out = std::filesystem::path(argv[1]) / "hicolor";
+    const std::string name = kIconName;
+    const bool ok = Write(out / "scalable/apps" / (name + ".svg"), ColourIcon()) &&
+                    Write(out / "symbolic/apps" / (name + "-symbolic.svg"), SymbolicIcon());
+    return ok ? 0 : 1;
 }

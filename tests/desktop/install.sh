@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, its desktop entry, metainfo, icons, manual page and
-# copyright under the prefix.
+# cmake --install puts the program, its desktop entry, metainfo, icons and manual page under
+# the prefix.
 # Usage: tests/desktop/install.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: $0 BUILD_DIR}
@@ -14,12 +14,12 @@ expected=(
     share/applications/$id.desktop
     share/metainfo/$id.metainfo.xml
     share/man/man6/tumblegem.6.gz
-    share/doc/tumblegem/copyright
-    share/doc/tumblegem/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
+expected+=("share/icons/hicolor/scalable/apps/$id.svg"
+    "share/icons/hicolor/symbolic/apps/$id-symbolic.svg")
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 if [[ "$actual" != "$wanted" ]]; then
