@@ -1,6 +1,5 @@
 #include "platform/TitleBar.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QIconEngine>
@@ -22,14 +21,10 @@ constexpr int kGlyphSize = 16;
 
 enum class Glyph { Minimize, Close };
 
-// GNOME dims the title and buttons of a window without the keyboard: halfway to the bar.
-QColor GlyphColor(const QWidget* bar, bool active) {
-    const QColor ink = bar->palette().windowText().color();
-    if (active)
-        return ink;
-    const QColor paper = bar->palette().window().color().darker(108);
-    return QColor((ink.red() + paper.red()) / 2, (ink.green() + paper.green()) / 2,
-                  (ink.blue() + paper.blue()) / 2);
+// The ink of the moment: GNOME dims the title and buttons of a window without the keyboard.
+QColor Ink(const QWidget* bar) {
+    return bar->palette().color(bar->isActiveWindow() ? QPalette::Active : QPalette::Inactive,
+                                QPalette::WindowText);
 }
 
 // Plain strokes, as GNOME's title bars draw them (the style's title-bar icons come framed),
@@ -42,8 +37,7 @@ public:
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.topLeft());
         painter->scale(rect.width() / double(kGlyphSize), rect.height() / double(kGlyphSize));
-        painter->setPen(
-            QPen(GlyphColor(bar_, bar_->isActiveWindow()), 1.5, Qt::SolidLine, Qt::RoundCap));
+        painter->setPen(QPen(Ink(bar_), 1.5, Qt::SolidLine, Qt::RoundCap));
         if (glyph_ == Glyph::Minimize) {
             painter->drawLine(QPointF(4.5, 11.5), QPointF(11.5, 11.5));
         } else {
@@ -96,6 +90,15 @@ bool TitleBar::Needed() {
 }
 
 TitleBar::TitleBar(QWidget* window) : QWidget(window) {
+    // Halfway to the bar when inactive. With the two inks apart, Qt repaints the bar and its
+    // buttons as the window gains or loses the keyboard.
+    QPalette inks = palette();
+    const QColor ink = inks.color(QPalette::Active, QPalette::WindowText);
+    const QColor paper = inks.window().color().darker(108);
+    inks.setColor(QPalette::Inactive, QPalette::WindowText,
+                  QColor((ink.red() + paper.red()) / 2, (ink.green() + paper.green()) / 2,
+                         (ink.blue() + paper.blue()) / 2));
+    setPalette(inks);
     auto button = [this](Glyph glyph, const char* tip) {
         auto* b = new QToolButton(this);
         b->setIcon(QIcon(new GlyphEngine(glyph, this)));
@@ -111,13 +114,6 @@ TitleBar::TitleBar(QWidget* window) : QWidget(window) {
     connect(minimize_, &QToolButton::clicked, window, &QWidget::showMinimized);
     connect(close_, &QToolButton::clicked, window, &QWidget::close);
     setGeometry(0, 0, window->width(), kTitleBarHeight);
-}
-
-// Only the window itself hears of ActivationChange; its children hear these.
-bool TitleBar::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
-        update(); // the buttons within it too
-    return QWidget::event(event);
 }
 
 void TitleBar::mousePressEvent(QMouseEvent* event) {
@@ -143,7 +139,7 @@ void TitleBar::paintEvent(QPaintEvent*) {
     QFont font = painter.font();
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(GlyphColor(this, isActiveWindow()));
+    painter.setPen(Ink(this));
     // Centered where the buttons leave room, cut only when it cannot fit.
     const QRect room(kMargin, 0, minimize_->x() - 2 * kMargin, height());
     const QString title =
