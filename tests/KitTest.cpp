@@ -89,9 +89,6 @@ TEST(Looper, DeliversMessagesInOrder) {
     EXPECT_EQ(window->received, (std::vector<uint32>{1, 2, 3, 4}));
 }
 
-// Each later start hands over to the first, with what its launcher gave it to take the focus;
-// the first puts that where Qt looks for it as the window is activated, and leaves no stale
-// token behind for a start that brought none.
 // A Wayland start given only an X11-style startup id (GLib before 2.76 launches so) takes it as
 // its token, for its own window and for the one it hands over to; X11 and a real token stay.
 TEST(SingleLaunch, WaylandStartTakesTheStartupIdAsItsToken) {
@@ -126,6 +123,9 @@ TEST(SingleLaunch, WaylandStartTakesTheStartupIdAsItsToken) {
     qunsetenv("DESKTOP_STARTUP_ID");
 }
 
+// Each later start hands over to the first, with what its launcher gave it to take the focus;
+// the first puts that where Qt looks for it as the window is activated, and leaves no stale
+// token behind for a start that brought none.
 TEST(SingleLaunch, LaterStartsHandTheirTokenToTheFirst) {
     PrivateBus bus;
     ASSERT_TRUE(bus.Up());
