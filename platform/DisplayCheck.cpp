@@ -45,8 +45,8 @@ bool WaylandPluginInstalled() {
     return false;
 }
 
-// Qt gave up on every platform it tried; the environment says which those were.
-[[noreturn]] void ExitForNoDisplay() {
+// What to tell a player whom Qt gave up on: the environment says which platforms it tried.
+QString WhyAndWhatWouldWork() {
     const QString chosen = Env("QT_QPA_PLATFORM");
     const QString display = Env("DISPLAY");
     const QString wayland = Env("WAYLAND_DISPLAY");
@@ -57,16 +57,12 @@ bool WaylandPluginInstalled() {
         xAllowed = xAllowed || platform == QLatin1String("xcb");
         waylandWanted = waylandWanted || platform.startsWith(QLatin1String("wayland"));
     }
-    if (waylandWanted && (display.isEmpty() || !xAllowed) && !WaylandPluginInstalled()) {
-        std::fprintf(stderr,
-                     "%s: cannot open a window on Wayland (%s): Qt's Wayland platform plugin is "
-                     "missing; install the package qt6-wayland (sudo apt install qt6-wayland)\n",
-                     program_invocation_short_name,
-                     chosen.isEmpty() ? "WAYLAND_DISPLAY is set, DISPLAY is not"
-                                      : "QT_QPA_PLATFORM asks for it");
-        std::fflush(stderr);
-        std::_Exit(1);
-    }
+    if (waylandWanted && (display.isEmpty() || !xAllowed) && !WaylandPluginInstalled())
+        return QStringLiteral("cannot open a window on Wayland (%1): Qt's Wayland platform plugin "
+                              "is missing; install the package qt6-wayland (sudo apt install "
+                              "qt6-wayland)")
+            .arg(chosen.isEmpty() ? QStringLiteral("WAYLAND_DISPLAY is set, DISPLAY is not")
+                                  : QStringLiteral("QT_QPA_PLATFORM asks for it"));
     QStringList named;
     if (!display.isEmpty())
         named << "DISPLAY (" + display + ")";
@@ -86,13 +82,10 @@ bool WaylandPluginInstalled() {
     else
         why = "cannot connect to the display named by " + named.join(QLatin1String(" or "));
     // xvfb-run brings an X display; it helps only where Qt may choose X11.
-    std::fprintf(stderr,
-                 "%s: %s; to play without a screen, run it under xvfb-run from the packages xvfb "
-                 "and xauth (%sxvfb-run -a %s)\n",
-                 program_invocation_short_name, why.toLocal8Bit().constData(),
-                 xAllowed ? "" : "QT_QPA_PLATFORM=xcb ", AsTyped(program_invocation_name).c_str());
-    std::fflush(stderr);
-    std::_Exit(1);
+    return why +
+           "; to play without a screen, run it under xvfb-run from the packages xvfb and xauth (" +
+           (xAllowed ? "" : "QT_QPA_PLATFORM=xcb ") + "xvfb-run -a " +
+           QString::fromStdString(AsTyped(program_invocation_name)) + ")";
 }
 
 // What Qt says while it starts is held back: a start without a display ends in Qt's fatal
@@ -105,8 +98,12 @@ struct Held {
 std::vector<Held>* gHeld = nullptr;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg)
-        ExitForNoDisplay();
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name,
+                     WhyAndWhatWouldWork().toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
     gHeld->push_back({type, QByteArray(context.category), text});
 }
 
