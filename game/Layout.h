@@ -1,7 +1,6 @@
 // Where the game's window, view and well are, in pixels. Rectangles include both edges.
 #pragma once
 
-#include "platform/Menu.h"
 #include "platform/Types.h"
 
 // The window on screen, and the view in it below the menu bar.

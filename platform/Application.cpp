@@ -38,20 +38,29 @@ constexpr int kSingleLaunchPatienceMs = 10000;
 int gArgc = 1;
 char* gArgv[] = {program_invocation_short_name, nullptr};
 
-void ApplyResources(const AppResources& res) {
-    QCoreApplication::setApplicationName(QString::fromUtf8(res.version.short_info));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(res.version.major)
-                                                .arg(res.version.middle)
-                                                .arg(res.version.minor));
-    if (res.desktopId != nullptr)
-        QGuiApplication::setDesktopFileName(QString::fromUtf8(res.desktopId));
-}
-
-bool WantsSingleLaunch(const AppResources* res) {
-    if (res == nullptr || res->desktopId == nullptr)
-        return false;
-    return (res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH;
+// Without a session bus this copy simply runs on its own.
+void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
+    d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res.desktopId));
+    const SingleLaunch::Outcome outcome =
+        d.launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
+    if (outcome == SingleLaunch::Outcome::Forwarded || outcome == SingleLaunch::Outcome::NoAnswer) {
+        const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
+        if (!forwarded)
+            std::fprintf(stderr, "%s: another copy is running but does not answer\n",
+                         program_invocation_short_name);
+        // Nothing to tidy: Qt's teardown would load the font configuration only to drop it.
+        std::fflush(stderr);
+        std::_Exit(forwarded ? 0 : 1);
+    }
+    if (outcome == SingleLaunch::Outcome::CannotServe)
+        std::fprintf(stderr,
+                     "%s: cannot answer later starts on the session bus; each will open a "
+                     "window of its own\n",
+                     program_invocation_short_name);
+    d.launch->onActivate = [] {
+        for (BWindow* window : WindowPrivate::All())
+            window->Activate();
+    };
 }
 
 } // namespace
@@ -68,40 +77,22 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     std::setlocale(LC_NUMERIC, "C");
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
-    const AppResources* res = RegisteredAppResources();
-    if (res != nullptr)
-        ApplyResources(*res);
     be_app = this;
-
-    if (WantsSingleLaunch(res)) {
-        // Without a session bus this copy simply runs on its own.
-        d->launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res->desktopId));
-        const SingleLaunch::Outcome outcome =
-            d->launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
-        if (outcome == SingleLaunch::Outcome::Forwarded ||
-            outcome == SingleLaunch::Outcome::NoAnswer) {
-            const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
-            if (!forwarded)
-                std::fprintf(stderr, "%s: another copy is running but does not answer\n",
-                             program_invocation_short_name);
-            // Nothing to tidy: Qt's teardown would load the font configuration only to drop it.
-            std::fflush(stderr);
-            std::_Exit(forwarded ? 0 : 1);
-        }
-        if (outcome == SingleLaunch::Outcome::CannotServe)
-            std::fprintf(stderr,
-                         "%s: cannot answer later starts on the session bus; each will open a "
-                         "window of its own\n",
-                         program_invocation_short_name);
-        d->launch->onActivate = [] {
-            for (BWindow* window : WindowPrivate::All())
-                window->Activate();
-        };
+    const AppResources* res = RegisteredAppResources();
+    if (res != nullptr) {
+        QCoreApplication::setApplicationName(QString::fromUtf8(res->version.short_info));
+        QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                    .arg(res->version.major)
+                                                    .arg(res->version.middle)
+                                                    .arg(res->version.minor));
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(res->desktopId));
+        if ((res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH)
+            ClaimOrExit(*d, *res);
     }
     // Only a start that goes on to show a window needs the fonts; the locale is settled by now,
     // and the font configuration reads numbers by it.
     d->fontList = std::jthread([] { QFontDatabase::families(); });
-    if (res != nullptr && res->iconFiles != nullptr) {
+    if (res != nullptr) {
         QIcon icon;
         for (const char* const* file = res->iconFiles; *file != nullptr; ++file)
             icon.addFile(QString::fromUtf8(*file));

@@ -1,45 +1,11 @@
 #include "platform/Looper.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
+#include <QObject>
 
-#include <deque>
+BLooper::BLooper() : context_(std::make_unique<QObject>()) {}
 
-// Shared with the queued calls, so a looper deleted meanwhile leaves them harmless.
-struct LooperQueue {
-    BLooper* owner = nullptr; // cleared when the looper is deleted
-    std::deque<BMessage> messages;
-    bool dispatching = false;
-    bool quitWhenDone = false;
-
-    static void Drain(const std::shared_ptr<LooperQueue>& q);
-};
-
-void LooperQueue::Drain(const std::shared_ptr<LooperQueue>& q) {
-    // A nested event loop inside a handler must not hand this looper its next message.
-    if (q->dispatching)
-        return;
-    q->dispatching = true;
-    while (q->owner != nullptr) {
-        if (q->messages.empty())
-            break;
-        BMessage message = q->messages.front();
-        q->messages.pop_front();
-        q->owner->DispatchMessage(&message);
-    }
-    q->dispatching = false;
-    if (q->quitWhenDone && q->owner != nullptr)
-        delete q->owner;
-}
-
-BLooper::BLooper() : queue_(std::make_shared<LooperQueue>()) {
-    queue_->owner = this;
-}
-
-BLooper::~BLooper() {
-    queue_->owner = nullptr;
-    queue_->messages.clear();
-}
+BLooper::~BLooper() = default;
 
 status_t BLooper::PostMessage(uint32 command) {
     BMessage message(command);
@@ -47,12 +13,12 @@ status_t BLooper::PostMessage(uint32 command) {
 }
 
 status_t BLooper::PostMessage(BMessage* message) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (message == nullptr || app == nullptr)
+    if (message == nullptr)
         return B_ERROR;
-    queue_->messages.push_back(*message);
+    // The handler may delete the looper (Quit): nothing touches it afterwards.
     QMetaObject::invokeMethod(
-        app, [q = queue_] { LooperQueue::Drain(q); }, Qt::QueuedConnection);
+        context_.get(), [this, copy = *message]() mutable { DispatchMessage(&copy); },
+        Qt::QueuedConnection);
     return B_OK;
 }
 
@@ -68,9 +34,5 @@ void BLooper::DispatchMessage(BMessage* message) {
 void BLooper::MessageReceived(BMessage*) {}
 
 void BLooper::Quit() {
-    if (queue_->dispatching) {
-        queue_->quitWhenDone = true;
-        return;
-    }
     delete this;
 }

@@ -1,13 +1,12 @@
 // Something that receives messages one at a time, in the order they were posted, on the GUI
-// thread. A message posted while the looper is handling another waits until that one is done,
-// even if the handler runs a nested event loop (an alert).
+// thread, each from the event loop after the code that posted it has returned.
 #pragma once
 
 #include "platform/Message.h"
 
 #include <memory>
 
-struct LooperQueue;
+class QObject;
 
 class BLooper {
 public:
@@ -25,9 +24,10 @@ public:
     virtual void DispatchMessage(BMessage* message);
     virtual void MessageReceived(BMessage* message);
     virtual bool QuitRequested() { return true; }
-    // Deletes the looper, or marks it to be deleted once the message being handled is done.
+    // Deletes the looper; messages still queued for it are dropped.
     virtual void Quit();
 
 private:
-    std::shared_ptr<LooperQueue> queue_;
+    // Queued calls die with it.
+    std::unique_ptr<QObject> context_;
 };

@@ -2,10 +2,7 @@
 
 #include "platform/Window.h"
 
-#include <QAction>
 #include <QKeySequence>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProxyStyle>
 
 #include <cctype>
@@ -31,59 +28,51 @@ public:
     }
 };
 
+QString Text(const char* label) {
+    return QString::fromUtf8(label != nullptr ? label : "");
+}
+
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32)
-    : message_(message),
-      action_(std::make_unique<QAction>(QString::fromUtf8(label != nullptr ? label : ""))) {
-    action_->setShortcut(ShortcutSequence(shortcut));
-    QObject::connect(action_.get(), &QAction::triggered, [this] {
-        // To the window the item's menu bar belongs to.
-        BWindow* window = menu_ != nullptr ? menu_->Window() : nullptr;
-        if (window != nullptr && message_)
-            window->PostMessage(message_.get());
+    : QAction(Text(label)), message_(message) {
+    setShortcut(ShortcutSequence(shortcut));
+    connect(this, &QAction::triggered, [this] {
+        // To the window of the bar the item's menu is on.
+        const auto* bar =
+            dynamic_cast<BMenuBar*>(parent() != nullptr ? parent()->parent() : nullptr);
+        if (bar != nullptr && bar->Window() != nullptr && message_)
+            bar->Window()->PostMessage(message_.get());
     });
 }
 
-BMenuItem::~BMenuItem() = default;
-
-BMenu::BMenu(const char* name, menu_layout)
-    : menu_(std::make_unique<QMenu>(QString::fromUtf8(name != nullptr ? name : ""))) {}
-
-BMenu::~BMenu() = default;
+BMenu::BMenu(const char* name, menu_layout) : QMenu(Text(name)) {}
 
 bool BMenu::AddItem(BMenuItem* item) {
     if (item == nullptr)
         return false;
-    item->menu_ = this;
-    items_.emplace_back(item);
-    menu_->addAction(item->action_.get());
+    item->setParent(this);
+    addAction(item);
     return true;
 }
 
 bool BMenu::AddSeparatorItem() {
-    menu_->addSeparator();
+    addSeparator();
     return true;
 }
 
-BWindow* BMenu::Window() const {
-    return bar_ != nullptr ? bar_->Window() : nullptr;
-}
-
-BMenuBar::BMenuBar(BRect, const char*, uint32, menu_layout, bool)
-    : style_(std::make_unique<NoAltNavigation>()), bar_(std::make_unique<QMenuBar>()) {
+BMenuBar::BMenuBar(BRect, const char*, uint32, menu_layout, bool) {
     // A desktop's global menu would take the bar out of the window and shift the view.
-    bar_->setNativeMenuBar(false);
-    bar_->setStyle(style_.get());
+    setNativeMenuBar(false);
+    auto* style = new NoAltNavigation();
+    style->setParent(this);
+    setStyle(style);
 }
-
-BMenuBar::~BMenuBar() = default;
 
 bool BMenuBar::AddItem(BMenu* menu) {
     if (menu == nullptr)
         return false;
-    menu->bar_ = this;
-    menus_.emplace_back(menu);
-    bar_->addMenu(menu->menu_.get());
+    menu->setParent(this, menu->windowFlags());
+    addMenu(menu);
     return true;
 }

@@ -12,7 +12,6 @@ constexpr uint32 FourCharCode(const char (&code)[5]) {
 }
 
 constexpr uint32 B_QUIT_REQUESTED = FourCharCode("_QRQ");
-static_assert(B_QUIT_REQUESTED == 0x5F515251);
 
 class BMessage {
 public:

@@ -97,9 +97,3 @@ void SingleLaunch::Activate(const QVariantMap& platform_data) {
     if (onActivate)
         onActivate();
 }
-
-void SingleLaunch::Open(const QStringList&, const QVariantMap& platform_data) {
-    Activate(platform_data);
-}
-
-void SingleLaunch::ActivateAction(const QString&, const QVariantList&, const QVariantMap&) {}

@@ -7,8 +7,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <QStringList>
-#include <QVariantList>
 #include <QVariantMap>
 
 #include <functional>
@@ -49,12 +47,9 @@ public:
     std::function<void()> onActivate;
 
 public Q_SLOTS:
-    // org.freedesktop.Application, on the bus. The game opens no documents and has no actions,
-    // so Open only comes forward and ActivateAction does nothing.
+    // org.freedesktop.Application's one method a later start calls; the game opens no
+    // documents and has no actions, so it leaves out the interface's other two.
     void Activate(const QVariantMap& platform_data);
-    void Open(const QStringList& uris, const QVariantMap& platform_data);
-    void ActivateAction(const QString& action_name, const QVariantList& parameter,
-                        const QVariantMap& platform_data);
 
 private:
     QDBusConnection bus_;

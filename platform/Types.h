@@ -65,6 +65,9 @@ constexpr uint32 B_FOLLOW_ALL_SIDES = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP_BOTTOM;
 constexpr uint32 B_WILL_DRAW = 0x20000000;
 constexpr uint32 B_PULSE_NEEDED = 0x10000000;
 
+// A window's menu bar, in pixels.
+constexpr int kMenuBarHeight = 20;
+
 // Window types and flags.
 enum window_type { B_TITLED_WINDOW = 1 };
 constexpr uint32 B_NOT_RESIZABLE = 0x00000002;

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMenuBar>
 
 #include <algorithm>
 
@@ -76,13 +75,8 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
 BWindow::~BWindow() {
     auto& all = WindowPrivate::All();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
-    d->pulseTimer.stop();
     for (BView* view : d->children)
         delete view;
-    d->children.clear();
-    for (BMenuBar* bar : d->bars)
-        delete bar;
-    d->bars.clear();
 }
 
 void BWindow::AddChild(BView* view) {
@@ -101,15 +95,12 @@ void BWindow::AddChild(BView* view) {
 void BWindow::AddChild(BMenuBar* bar) {
     if (bar == nullptr)
         return;
-    d->bars.push_back(bar);
     bar->window_ = this;
-    QMenuBar* w = bar->Widget();
-    w->setParent(d->content);
-    w->setGeometry(0, 0, static_cast<int>(Bounds().Width()) + 1, kMenuBarHeight);
-    w->setFixedSize(w->size());
+    bar->setParent(d->content);
+    bar->setFixedSize(static_cast<int>(Bounds().Width()) + 1, kMenuBarHeight);
     // The view keeps the keyboard; the bar is reached through its shortcuts.
-    w->setFocusPolicy(Qt::NoFocus);
-    w->show();
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->show();
 }
 
 BRect BWindow::Bounds() const {

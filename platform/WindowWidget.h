@@ -26,7 +26,6 @@ struct WindowPrivate {
     // Where the menu bar and views go: the widget itself, or the part below a title bar of
     // the kit's own.
     QWidget* content = nullptr;
-    std::vector<BMenuBar*> bars;
     std::vector<BView*> children;
     bigtime_t pulseRate = 0;
     // Precise: each pulse falls due one rate after the one before, however late that one was
