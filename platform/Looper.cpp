@@ -17,21 +17,16 @@ status_t BLooper::PostMessage(BMessage* message) {
         return B_ERROR;
     // The handler may delete the looper (Quit): nothing touches it afterwards.
     QMetaObject::invokeMethod(
-        context_.get(), [this, copy = *message]() mutable { DispatchMessage(&copy); },
+        context_.get(),
+        [this, copy = *message]() mutable {
+            if (copy.what != B_QUIT_REQUESTED)
+                MessageReceived(&copy);
+            else if (QuitRequested())
+                Quit();
+        },
         Qt::QueuedConnection);
     return B_OK;
 }
-
-void BLooper::DispatchMessage(BMessage* message) {
-    if (message->what == B_QUIT_REQUESTED) {
-        if (QuitRequested())
-            Quit();
-        return;
-    }
-    MessageReceived(message);
-}
-
-void BLooper::MessageReceived(BMessage*) {}
 
 void BLooper::Quit() {
     delete this;

@@ -15,8 +15,7 @@ constexpr uint32 B_QUIT_REQUESTED = FourCharCode("_QRQ");
 
 class BMessage {
 public:
-    BMessage() = default;
     BMessage(uint32 command) : what(command) {}
 
-    uint32 what = 0;
+    uint32 what;
 };
