@@ -21,19 +21,13 @@ private:
 };
 
 struct WindowPrivate {
-    BRect frame;
     std::unique_ptr<WindowWidget> widget;
-    // Where the menu bar and views go: the widget itself, or the part below a title bar of
-    // the kit's own.
+    // Where the menu bar and views go: below the title bar, when the kit draws one.
     QWidget* content = nullptr;
     std::vector<BView*> children;
-    bigtime_t pulseRate = 0;
     // Precise: each pulse falls due one rate after the one before, however late that one was
     // handled.
     QTimer pulseTimer;
-
-    void DeliverPulse();
-    void RestartPulses();
 
     // Every window alive, oldest first.
     static std::vector<BWindow*>& All();
