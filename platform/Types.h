@@ -51,12 +51,6 @@ struct BRect {
     }
 };
 
-// Only solid drawing exists in this kit.
-struct pattern {
-    uint8 data[8];
-};
-constexpr pattern B_SOLID_HIGH = {{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}};
-
 // View resizing modes and flags.
 constexpr uint32 B_FOLLOW_LEFT_RIGHT = 0x1204;
 constexpr uint32 B_FOLLOW_TOP = 0x0010;

@@ -12,13 +12,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <utility>
 
 namespace {
 
 // What a key is worth to KeyDown: the kit's byte for the keys that have one, else the key's
 // text as UTF-8; no bytes when it has neither, and it is left to the widget's parents.
-constexpr int kMaxKeyBytes = 8;
 constexpr std::pair<int, char> kKeyBytes[] = {
     {Qt::Key_Return, B_ENTER},    {Qt::Key_Enter, B_ENTER},       {Qt::Key_Escape, B_ESCAPE},
     {Qt::Key_Left, B_LEFT_ARROW}, {Qt::Key_Right, B_RIGHT_ARROW}, {Qt::Key_Up, B_UP_ARROW},
@@ -57,30 +57,18 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    char bytes[kMaxKeyBytes + 1] = {};
-    int count = 0;
+    const QByteArray text = event->text().toUtf8();
+    std::string_view bytes(text.constData(), static_cast<size_t>(text.size()));
     for (const auto& [key, byte] : kKeyBytes)
         if (event->key() == key)
-            bytes[count++] = byte;
-    if (const QByteArray utf8 = event->text().toUtf8(); count == 0 && utf8.size() <= kMaxKeyBytes) {
-        count = static_cast<int>(utf8.size());
-        std::copy_n(utf8.constData(), count, bytes);
-    }
-    event->setAccepted(count > 0);
-    if (count > 0)
-        view_->KeyDown(bytes, count);
+            bytes = std::string_view(&byte, 1);
+    event->setAccepted(!bytes.empty());
+    if (!bytes.empty())
+        view_->KeyDown(bytes.data(), static_cast<int32>(bytes.size()));
 }
 
 int ViewPrivate::ScaleFor(double devicePixelRatio) {
     return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
-}
-
-QPainter& ViewPrivate::Painter() {
-    if (!painter.isActive()) {
-        painter.begin(&buffer);
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    }
-    return painter;
 }
 
 void ViewPrivate::AllocateBuffer(int newScale) {
@@ -90,6 +78,8 @@ void ViewPrivate::AllocateBuffer(int newScale) {
     buffer = QImage(width() * scale, height() * scale, QImage::Format_RGB32);
     buffer.setDevicePixelRatio(scale);
     buffer.fill(Qt::white);
+    painter.begin(&buffer);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     dirty = QRect(); // the new buffer is drawn anew before it is shown
 }
 
@@ -125,29 +115,29 @@ rgb_color BView::HighColor() const {
     return d->high;
 }
 
-void BView::FillRect(BRect r, pattern) {
+void BView::FillRect(BRect r) {
     if (!r.IsValid())
         return;
     const QRectF area(r.left, r.top, r.Width() + 1, r.Height() + 1);
-    d->Painter().fillRect(area, d->High());
+    d->painter.fillRect(area, d->High());
     d->MarkDirty(area);
 }
 
-void BView::StrokeRect(BRect r, pattern p) {
+void BView::StrokeRect(BRect r) {
     if (!r.IsValid())
         return;
-    FillRect(BRect(r.left, r.top, r.right, r.top), p);
-    FillRect(BRect(r.left, r.bottom, r.right, r.bottom), p);
-    FillRect(BRect(r.left, r.top, r.left, r.bottom), p);
-    FillRect(BRect(r.right, r.top, r.right, r.bottom), p);
+    FillRect(BRect(r.left, r.top, r.right, r.top));
+    FillRect(BRect(r.left, r.bottom, r.right, r.bottom));
+    FillRect(BRect(r.left, r.top, r.left, r.bottom));
+    FillRect(BRect(r.right, r.top, r.right, r.bottom));
 }
 
-void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
+void BView::FillEllipse(BPoint c, float xRadius, float yRadius) {
     if (xRadius < 0 || yRadius < 0)
         return;
     // Centered on the pixel c names: inscribed in the box of 2r + 1 pixels around it.
     const QRectF box(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1);
-    QPainter& p = d->Painter();
+    QPainter& p = d->painter;
     p.setPen(Qt::NoPen);
     p.setBrush(d->High());
     p.drawEllipse(box);
@@ -159,8 +149,6 @@ void BView::SetFontSize(float pixels) {
 }
 
 float BView::StringWidth(const char* text) const {
-    if (text == nullptr)
-        return 0;
     return static_cast<float>(QFontMetricsF(d->font).horizontalAdvance(QString::fromUtf8(text)));
 }
 
@@ -178,7 +166,7 @@ void BView::DrawString(const char* text) {
     constexpr double kEdgeMargin = 4;
     const double room = d->width() - kEdgeMargin - d->pen.x;
     const double narrowing = advance > room && room > 0 ? room / advance : 1;
-    QPainter& p = d->Painter();
+    QPainter& p = d->painter;
     p.setFont(d->font);
     p.setPen(d->High());
     // View coordinates name pixel centers; Qt's name pixel corners.
@@ -194,9 +182,6 @@ void BView::DrawString(const char* text) {
 
 BRect BView::Bounds() const {
     return BRect(0, 0, d->frame.Width(), d->frame.Height());
-}
-uint32 BView::Flags() const {
-    return d->flags;
 }
 
 void BView::Sync() {

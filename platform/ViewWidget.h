@@ -40,7 +40,7 @@ struct ViewPrivate {
     // fractional ratio it is drawn at the next whole one and scaled down when shown.
     QImage buffer;
     int scale = 1;
-    // One painter for the buffer's life: opening one per operation costs allocations.
+    // Open on the buffer for its whole life: opening one per operation costs allocations.
     QPainter painter;
     QRect dirty; // changed since last shown, in view pixels
 
@@ -53,7 +53,6 @@ struct ViewPrivate {
     int height() const { return static_cast<int>(frame.Height()) + 1; }
     QColor High() const { return QColor(high.red, high.green, high.blue); }
     void AllocateBuffer(int newScale);
-    QPainter& Painter();
     void MarkDirty(const QRectF& area) {
         dirty |= area.toAlignedRect() & QRect(0, 0, width(), height());
     }
