@@ -19,7 +19,7 @@ BApplication* be_app = nullptr;
 
 struct ApplicationPrivate {
     std::unique_ptr<QApplication> qapp;
-    std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
+    std::unique_ptr<SingleLaunch> launch; // goes before the QApplication
     bool running = false;
     bool quitting = false;
     // Reading the system's font list is the longest step of a start, and the launch figure
@@ -43,14 +43,14 @@ void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
     d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res.desktopId));
     const SingleLaunch::Outcome outcome =
         d.launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
-    if (outcome == SingleLaunch::Outcome::Forwarded || outcome == SingleLaunch::Outcome::NoAnswer) {
-        const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
-        if (!forwarded)
-            std::fprintf(stderr, "%s: another copy is running but does not answer\n",
-                         program_invocation_short_name);
-        // Nothing to tidy: Qt's teardown would load the font configuration only to drop it.
-        std::fflush(stderr);
-        std::_Exit(forwarded ? 0 : 1);
+    // Nothing to tidy on the way out: Qt's teardown would load the font configuration only to
+    // drop it.
+    if (outcome == SingleLaunch::Outcome::Forwarded)
+        std::_Exit(0);
+    if (outcome == SingleLaunch::Outcome::NoAnswer) {
+        std::fprintf(stderr, "%s: another copy is running but does not answer\n",
+                     program_invocation_short_name);
+        std::_Exit(1);
     }
     if (outcome == SingleLaunch::Outcome::CannotServe)
         std::fprintf(stderr,
@@ -101,13 +101,10 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
 }
 
 BApplication::~BApplication() {
-    // Windows are the application's; copy the list, as deleting one edits it.
-    const std::vector<BWindow*> windows = WindowPrivate::All();
-    for (BWindow* window : windows)
+    // Windows are the application's; a copy of the list, as deleting one edits it.
+    for (BWindow* window : std::vector(WindowPrivate::All()))
         delete window;
-    if (be_app == this)
-        be_app = nullptr;
-    d->launch.reset();
+    be_app = nullptr;
 }
 
 void BApplication::Run() {
@@ -125,8 +122,7 @@ void BApplication::Quit() {
 }
 
 bool BApplication::QuitRequested() {
-    const std::vector<BWindow*> windows = WindowPrivate::All();
-    for (BWindow* window : windows) {
+    for (BWindow* window : std::vector(WindowPrivate::All())) {
         if (!window->QuitRequested())
             return false;
         window->Quit();
@@ -135,8 +131,6 @@ bool BApplication::QuitRequested() {
 }
 
 status_t BApplication::GetAppInfo(app_info* info) const {
-    if (info == nullptr)
-        return B_ERROR;
     info->ref.path = QCoreApplication::applicationFilePath().toStdString();
     return info->ref.path.empty() ? B_ERROR : B_OK;
 }
