@@ -27,13 +27,6 @@ SingleLaunch::SingleLaunch(const QString& appId, const QDBusConnection& bus)
     : bus_(bus), name_(appId),
       path_(QLatin1Char('/') + QString(appId).replace(QLatin1Char('.'), QLatin1Char('/'))) {}
 
-SingleLaunch::~SingleLaunch() {
-    if (owner_) {
-        bus_.unregisterService(name_);
-        bus_.unregisterObject(path_);
-    }
-}
-
 SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int patienceMs) {
     if (!bus_.isConnected())
         return Outcome::NoBus;
@@ -42,10 +35,8 @@ SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int p
         // Never queued: of starts racing for the name exactly one gets it. One that calls
         // before the owner's object is there is answered with an error and calls again.
         if (bus_.registerService(name_)) {
-            if (bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots)) {
-                owner_ = true;
+            if (bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots))
                 return Outcome::First;
-            }
             // An owner that cannot answer would keep every later start waiting on it.
             bus_.unregisterService(name_);
             return Outcome::CannotServe;
