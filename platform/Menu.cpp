@@ -2,19 +2,11 @@
 
 #include "platform/Window.h"
 
-#include <QKeySequence>
 #include <QProxyStyle>
 
 #include <cctype>
 
 namespace {
-
-QKeySequence ShortcutSequence(char shortcut) {
-    if (shortcut == 0)
-        return {};
-    const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
-    return QKeySequence(QKeyCombination(Qt::ControlModifier, key));
-}
 
 // Alt alone (or Escape out of a menu) would hand the keyboard to the bar until another
 // Escape, and Alt is pressed on every Alt+Tab: the bar is reached by mouse and shortcuts only.
@@ -28,29 +20,25 @@ public:
     }
 };
 
-QString Text(const char* label) {
-    return QString::fromUtf8(label != nullptr ? label : "");
-}
-
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32)
-    : QAction(Text(label)), message_(message) {
-    setShortcut(ShortcutSequence(shortcut));
+    : QAction(QString::fromUtf8(label)), message_(message) {
+    const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
+    if (shortcut != 0)
+        setShortcut(QKeyCombination(Qt::ControlModifier, key));
     connect(this, &QAction::triggered, [this] {
-        // To the window of the bar the item's menu is on.
+        // To the window of the bar the item's menu is on; without a message PostMessage refuses.
         const auto* bar =
             dynamic_cast<BMenuBar*>(parent() != nullptr ? parent()->parent() : nullptr);
-        if (bar != nullptr && bar->Window() != nullptr && message_)
+        if (bar != nullptr && bar->Window() != nullptr)
             bar->Window()->PostMessage(message_.get());
     });
 }
 
-BMenu::BMenu(const char* name, menu_layout) : QMenu(Text(name)) {}
+BMenu::BMenu(const char* name, menu_layout) : QMenu(QString::fromUtf8(name)) {}
 
 bool BMenu::AddItem(BMenuItem* item) {
-    if (item == nullptr)
-        return false;
     item->setParent(this);
     addAction(item);
     return true;
@@ -70,8 +58,6 @@ BMenuBar::BMenuBar(BRect, const char*, uint32, menu_layout, bool) {
 }
 
 bool BMenuBar::AddItem(BMenu* menu) {
-    if (menu == nullptr)
-        return false;
     menu->setParent(this, menu->windowFlags());
     addMenu(menu);
     return true;
