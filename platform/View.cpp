@@ -1,6 +1,5 @@
 #include "platform/View.h"
 
-#include "platform/GameFont.h"
 #include "platform/ViewWidget.h"
 
 #include <QFontMetricsF>
@@ -8,7 +7,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -24,12 +23,27 @@ constexpr std::pair<int, char> kKeyBytes[] = {
     {Qt::Key_Left, B_LEFT_ARROW}, {Qt::Key_Right, B_RIGHT_ARROW}, {Qt::Key_Up, B_UP_ARROW},
     {Qt::Key_Down, B_DOWN_ARROW}};
 
+// Device pixels per view pixel of the buffer for a widget at this ratio.
+int ScaleFor(double devicePixelRatio) {
+    return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
+}
+
+// Helvetica's metrics, which the game's layout was made for, where a face with them is
+// installed; else the nearest sans-serif.
+QFont GameFont() {
+    QFont font;
+    font.setFamilies({"Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "TeX Gyre Heros",
+                      "FreeSans", "Helvetica", "Arial", "DejaVu Sans", "sans-serif"});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
+
 } // namespace
 
 ViewWidget::ViewWidget(BView* view) : view_(view) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void ViewWidget::showEvent(QShowEvent*) {
@@ -38,7 +52,7 @@ void ViewWidget::showEvent(QShowEvent*) {
 
 void ViewWidget::paintEvent(QPaintEvent* event) {
     ViewPrivate& d = *view_->d;
-    if (const int wanted = ViewPrivate::ScaleFor(devicePixelRatioF()); wanted != d.scale) {
+    if (const int wanted = ScaleFor(devicePixelRatioF()); wanted != d.scale) {
         d.AllocateBuffer(wanted);
         d.needsDraw = true;
     }
@@ -67,10 +81,6 @@ void ViewWidget::keyPressEvent(QKeyEvent* event) {
         view_->KeyDown(bytes.data(), static_cast<int32>(bytes.size()));
 }
 
-int ViewPrivate::ScaleFor(double devicePixelRatio) {
-    return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
-}
-
 void ViewPrivate::AllocateBuffer(int newScale) {
     if (painter.isActive())
         painter.end();
@@ -96,14 +106,15 @@ QRect ViewPrivate::RepaintRect() const {
 }
 
 BView::BView(BRect frame, const char*, uint32, uint32 flags) : d(std::make_unique<ViewPrivate>()) {
-    d->frame = frame;
     d->flags = flags;
     d->font = GameFont();
-    d->font.setPixelSize(12);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    d->AllocateBuffer(ViewPrivate::ScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0));
     d->widget = std::make_unique<ViewWidget>(this);
-    d->widget->setFixedSize(d->width(), d->height());
+    d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top),
+                           static_cast<int>(frame.Width()) + 1,
+                           static_cast<int>(frame.Height()) + 1);
+    d->widget->setFixedSize(d->widget->size());
+    // Until it is shown, the buffer guesses the ratio of the densest screen.
+    d->AllocateBuffer(ScaleFor(qGuiApp->devicePixelRatio()));
 }
 
 BView::~BView() = default;
@@ -133,8 +144,6 @@ void BView::StrokeRect(BRect r) {
 }
 
 void BView::FillEllipse(BPoint c, float xRadius, float yRadius) {
-    if (xRadius < 0 || yRadius < 0)
-        return;
     // Centered on the pixel c names: inscribed in the box of 2r + 1 pixels around it.
     const QRectF box(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1);
     QPainter& p = d->painter;
@@ -181,7 +190,7 @@ void BView::DrawString(const char* text) {
 }
 
 BRect BView::Bounds() const {
-    return BRect(0, 0, d->frame.Width(), d->frame.Height());
+    return BRect(0, 0, static_cast<float>(d->width() - 1), static_cast<float>(d->height() - 1));
 }
 
 void BView::Sync() {

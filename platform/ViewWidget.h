@@ -26,12 +26,11 @@ private:
 };
 
 struct ViewPrivate {
-    BRect frame;
     uint32 flags = 0;
     BWindow* window = nullptr;
 
     rgb_color high = {0, 0, 0, 255};
-    BPoint pen;
+    BPoint pen{0, 0};
     QFont font;
 
     // Views draw outside paint events as well (a caller may draw, Sync and sleep before the
@@ -44,13 +43,14 @@ struct ViewPrivate {
     QPainter painter;
     QRect dirty; // changed since last shown, in view pixels
 
+    // Placed at the view's frame from the start; its parent is the window's, once added.
     std::unique_ptr<ViewWidget> widget;
     bool needsDraw = true;
     bool syncing = false;  // inside a Sync's repaint
     bool painting = false; // inside any paint event
 
-    int width() const { return static_cast<int>(frame.Width()) + 1; }
-    int height() const { return static_cast<int>(frame.Height()) + 1; }
+    int width() const { return widget->width(); }
+    int height() const { return widget->height(); }
     QColor High() const { return QColor(high.red, high.green, high.blue); }
     void AllocateBuffer(int newScale);
     void MarkDirty(const QRectF& area) {
@@ -58,6 +58,4 @@ struct ViewPrivate {
     }
     // What a Sync repaints: every pixel of the widget the change may have touched.
     QRect RepaintRect() const;
-    // Device pixels per view pixel of the buffer for a widget at this ratio.
-    static int ScaleFor(double devicePixelRatio);
 };

@@ -72,7 +72,6 @@ void BWindow::AddChild(BView* view) {
     view->d->window = this;
     QWidget* w = view->Widget();
     w->setParent(d->content);
-    w->move(static_cast<int>(view->d->frame.left), static_cast<int>(view->d->frame.top));
     w->show();
     view->AttachedToWindow();
 }
