@@ -58,7 +58,7 @@ void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
                      "window of its own\n",
                      program_invocation_short_name);
     d.launch->onActivate = [] {
-        for (BWindow* window : WindowPrivate::All())
+        for (BWindow* window : WindowPrivate::all)
             window->Activate();
     };
 }
@@ -102,7 +102,7 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
 
 BApplication::~BApplication() {
     // Windows are the application's; a copy of the list, as deleting one edits it.
-    for (BWindow* window : std::vector(WindowPrivate::All()))
+    for (BWindow* window : std::vector(WindowPrivate::all))
         delete window;
     be_app = nullptr;
 }
@@ -122,7 +122,7 @@ void BApplication::Quit() {
 }
 
 bool BApplication::QuitRequested() {
-    for (BWindow* window : std::vector(WindowPrivate::All())) {
+    for (BWindow* window : std::vector(WindowPrivate::all)) {
         if (!window->QuitRequested())
             return false;
         window->Quit();

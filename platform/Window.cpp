@@ -16,11 +16,6 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
     window_->PostMessage(B_QUIT_REQUESTED);
 }
 
-std::vector<BWindow*>& WindowPrivate::All() {
-    static std::vector<BWindow*> windows;
-    return windows;
-}
-
 BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint32)
     : d(std::make_unique<WindowPrivate>()) {
     d->widget = std::make_unique<WindowWidget>(this);
@@ -54,21 +49,19 @@ BWindow::BWindow(BRect frame, const char* title, window_type, uint32 flags, uint
         // A modal box's event loop goes on firing the timer; the game waits for the box.
         if (QApplication::activeModalWidget() != nullptr)
             return;
-        for (BView* view : d->children)
+        for (const auto& view : d->children)
             if ((view->d->flags & B_PULSE_NEEDED) != 0)
                 view->Pulse();
     });
-    WindowPrivate::All().push_back(this);
+    WindowPrivate::all.push_back(this);
 }
 
 BWindow::~BWindow() {
-    std::erase(WindowPrivate::All(), this);
-    for (BView* view : d->children)
-        delete view;
+    std::erase(WindowPrivate::all, this);
 }
 
 void BWindow::AddChild(BView* view) {
-    d->children.push_back(view);
+    d->children.emplace_back(view);
     view->d->window = this;
     QWidget* w = view->Widget();
     w->setParent(d->content);

@@ -24,11 +24,11 @@ struct WindowPrivate {
     std::unique_ptr<WindowWidget> widget;
     // Where the menu bar and views go: below the title bar, when the kit draws one.
     QWidget* content = nullptr;
-    std::vector<BView*> children;
+    std::vector<std::unique_ptr<BView>> children; // after the widget: they go before it
     // Precise: each pulse falls due one rate after the one before, however late that one was
     // handled.
     QTimer pulseTimer;
 
     // Every window alive, oldest first.
-    static std::vector<BWindow*>& All();
+    static inline std::vector<BWindow*> all;
 };
