@@ -30,6 +30,8 @@ struct ApplicationPrivate {
 
 namespace {
 
+const AppResources* gResources = nullptr;
+
 // How long a second start waits for a first one that owns the name but is not answering yet
 // (it may be starting up on a busy machine).
 constexpr int kSingleLaunchPatienceMs = 10000;
@@ -65,11 +67,15 @@ void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
 
 } // namespace
 
+bool RegisterAppResources(const AppResources* resources) {
+    gResources = resources;
+    return true;
+}
+
 // The signature names the program on its first platform; here the resources' desktop id does.
 BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>()) {
-    if (QCoreApplication::instance() == nullptr) {
+    if (QCoreApplication::instance() == nullptr)
         d->qapp = MakeApplicationOrExit(gArgc, gArgv);
-    }
     // Before any window: Qt's Wayland plugin reads the token as the first one is activated.
     SingleLaunch::AdoptStartupId(QGuiApplication::platformName());
     // Qt takes the user's locale for the C library too; the program's texts are its own and
@@ -78,7 +84,7 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     be_app = this;
-    const AppResources* res = RegisteredAppResources();
+    const AppResources* res = gResources;
     if (res != nullptr) {
         QCoreApplication::setApplicationName(QString::fromUtf8(res->version.short_info));
         QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
