@@ -7,20 +7,18 @@ BLooper::BLooper() : context_(std::make_unique<QObject>()) {}
 
 BLooper::~BLooper() = default;
 
-status_t BLooper::PostMessage(uint32 command) {
-    BMessage message(command);
-    return PostMessage(&message);
+status_t BLooper::PostMessage(BMessage* message) {
+    return message != nullptr ? PostMessage(message->what) : B_ERROR;
 }
 
-status_t BLooper::PostMessage(BMessage* message) {
-    if (message == nullptr)
-        return B_ERROR;
+// A message is its command alone.
+status_t BLooper::PostMessage(uint32 command) {
     // The handler may delete the looper (Quit): nothing touches it afterwards.
     QMetaObject::invokeMethod(
         context_.get(),
-        [this, copy = *message]() mutable {
-            if (copy.what != B_QUIT_REQUESTED)
-                MessageReceived(&copy);
+        [this, message = BMessage(command)]() mutable {
+            if (message.what != B_QUIT_REQUESTED)
+                MessageReceived(&message);
             else if (QuitRequested())
                 Quit();
         },
