@@ -11,10 +11,6 @@
 
 namespace {
 
-QString Env(const char* name) {
-    return QString::fromLocal8Bit(qgetenv(name));
-}
-
 // The program as it was started, quoted for a shell where it needs to be.
 QString AsTyped(const QString& command) {
     if (QRegularExpression(QStringLiteral("\\A[A-Za-z0-9/._+,:=@%-]+\\z"))
@@ -27,9 +23,9 @@ QString AsTyped(const QString& command) {
 // What to tell a player whom Qt gave up on: the environment says which platforms it tried, and
 // Qt's last word which platform plugins it has.
 QString WhyAndWhatWouldWork(const QString& lastWord) {
-    const QString chosen = Env("QT_QPA_PLATFORM");
-    const QString display = Env("DISPLAY");
-    const QString wayland = Env("WAYLAND_DISPLAY");
+    const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     bool xAllowed = chosen.isEmpty();
     bool waylandWanted = chosen.isEmpty() && !wayland.isEmpty();
     for (const QString& entry : chosen.split(u';', Qt::SkipEmptyParts)) {
