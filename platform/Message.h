@@ -13,8 +13,7 @@ constexpr uint32 FourCharCode(const char (&code)[5]) {
 
 constexpr uint32 B_QUIT_REQUESTED = FourCharCode("_QRQ");
 
-class BMessage {
-public:
+struct BMessage {
     BMessage(uint32 command) : what(command) {}
 
     uint32 what;

@@ -18,8 +18,6 @@ struct rgb_color {
     uint8 green;
     uint8 blue;
     uint8 alpha;
-
-    friend bool operator==(const rgb_color&, const rgb_color&) = default;
 };
 
 struct BPoint {
