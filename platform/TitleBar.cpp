@@ -37,12 +37,16 @@ private:
     QList<QLineF> strokes_;
 };
 
-// The compositor draws title bars when it offers xdg-decoration: a connection of our own
-// reads its globals before Qt's window is made. Qt 6.4 has no public way to ask.
-bool CompositorOffersDecorations() {
+} // namespace
+
+bool TitleBar::Needed() {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    // The compositor draws title bars when it offers xdg-decoration: a connection of our own
+    // reads its globals before Qt's window is made. Qt 6.4 has no public way to ask.
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr)
-        return true; // Qt cannot show a window here either; leave everything to it
+        return false; // Qt cannot show a window here either; leave everything to it
     bool offered = false;
     wl_registry* registry = wl_display_get_registry(display);
     const wl_registry_listener listener = {
@@ -56,14 +60,7 @@ bool CompositorOffersDecorations() {
     wl_display_roundtrip(display);
     wl_registry_destroy(registry);
     wl_display_disconnect(display);
-    return offered;
-}
-
-} // namespace
-
-bool TitleBar::Needed() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
-           !CompositorOffersDecorations();
+    return !offered;
 }
 
 TitleBar::TitleBar(QWidget* window) : QWidget(window) {
