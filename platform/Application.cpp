@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QThread>
 
 #include <clocale>
 #include <cstdio>
@@ -20,7 +21,6 @@ BApplication* be_app = nullptr;
 struct ApplicationPrivate {
     std::unique_ptr<QApplication> qapp;
     std::unique_ptr<SingleLaunch> launch; // goes before the QApplication
-    bool running = false;
     bool quitting = false;
     // Reading the system's font list is the longest step of a start, and the launch figure
     // misses its goal without it: the list is read here while the window is made, and the first
@@ -41,8 +41,8 @@ int gArgc = 1;
 char* gArgv[] = {program_invocation_short_name, nullptr};
 
 // Without a session bus this copy simply runs on its own.
-void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
-    d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res.desktopId));
+void ClaimOrExit(ApplicationPrivate& d) {
+    d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(gResources->desktopId));
     const SingleLaunch::Outcome outcome =
         d.launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
     // Nothing to tidy on the way out: Qt's teardown would load the font configuration only to
@@ -84,23 +84,22 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     be_app = this;
-    const AppResources* res = gResources;
-    if (res != nullptr) {
-        QCoreApplication::setApplicationName(QString::fromUtf8(res->version.short_info));
+    if (gResources != nullptr) {
+        QCoreApplication::setApplicationName(QString::fromUtf8(gResources->version.short_info));
         QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                    .arg(res->version.major)
-                                                    .arg(res->version.middle)
-                                                    .arg(res->version.minor));
-        QGuiApplication::setDesktopFileName(QString::fromUtf8(res->desktopId));
-        if ((res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH)
-            ClaimOrExit(*d, *res);
+                                                    .arg(gResources->version.major)
+                                                    .arg(gResources->version.middle)
+                                                    .arg(gResources->version.minor));
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(gResources->desktopId));
+        if ((gResources->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH)
+            ClaimOrExit(*d);
     }
     // Only a start that goes on to show a window needs the fonts; the locale is settled by now,
     // and the font configuration reads numbers by it.
     d->fontList = std::jthread([] { QFontDatabase::families(); });
-    if (res != nullptr) {
+    if (gResources != nullptr) {
         QIcon icon;
-        for (const char* const* file = res->iconFiles; *file != nullptr; ++file)
+        for (const char* const* file = gResources->iconFiles; *file != nullptr; ++file)
             icon.addFile(QString::fromUtf8(*file));
         QApplication::setWindowIcon(icon);
     }
@@ -114,16 +113,14 @@ BApplication::~BApplication() {
 }
 
 void BApplication::Run() {
-    if (!d->quitting) {
-        d->running = true;
+    if (!d->quitting)
         QApplication::exec();
-        d->running = false;
-    }
 }
 
 void BApplication::Quit() {
     d->quitting = true;
-    if (d->running)
+    // Only a running loop is told: told before it runs, Qt's next loop would return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
 }
 
