@@ -146,10 +146,9 @@ void BView::StrokeRect(BRect r) {
 void BView::FillEllipse(BPoint c, float xRadius, float yRadius) {
     // Centered on the pixel c names: inscribed in the box of 2r + 1 pixels around it.
     const QRectF box(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1);
-    QPainter& p = d->painter;
-    p.setPen(Qt::NoPen);
-    p.setBrush(d->High());
-    p.drawEllipse(box);
+    d->painter.setPen(Qt::NoPen);
+    d->painter.setBrush(d->High());
+    d->painter.drawEllipse(box);
     d->MarkDirty(box.adjusted(-1, -1, 1, 1));
 }
 
@@ -175,14 +174,12 @@ void BView::DrawString(const char* text) {
     constexpr double kEdgeMargin = 4;
     const double room = d->width() - kEdgeMargin - d->pen.x;
     const double narrowing = advance > room && room > 0 ? room / advance : 1;
-    QPainter& p = d->painter;
-    p.setFont(d->font);
-    p.setPen(d->High());
+    d->painter.setFont(d->font);
+    d->painter.setPen(d->High());
     // View coordinates name pixel centers; Qt's name pixel corners.
-    p.translate(d->pen.x + 0.5, d->pen.y + 0.5);
-    p.scale(narrowing, 1);
-    p.drawText(QPointF(0, 0), line);
-    p.resetTransform();
+    d->painter.setTransform(QTransform(narrowing, 0, 0, 1, d->pen.x + 0.5, d->pen.y + 0.5));
+    d->painter.drawText(QPointF(0, 0), line);
+    d->painter.resetTransform();
     // The whole band the line may touch, overhangs included.
     d->MarkDirty(QRectF(0, d->pen.y - metrics.ascent() - 2, d->width(),
                         metrics.ascent() + metrics.descent() + 4));
