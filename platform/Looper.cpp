@@ -7,11 +7,6 @@ BLooper::BLooper() : context_(std::make_unique<QObject>()) {}
 
 BLooper::~BLooper() = default;
 
-status_t BLooper::PostMessage(BMessage* message) {
-    return message != nullptr ? PostMessage(message->what) : B_ERROR;
-}
-
-// A message is its command alone.
 status_t BLooper::PostMessage(uint32 command) {
     // The handler may delete the looper (Quit): nothing touches it afterwards.
     QMetaObject::invokeMethod(

@@ -13,10 +13,9 @@ public:
     BLooper();
     virtual ~BLooper();
 
-    // Queues a copy; the caller keeps its message. B_QUIT_REQUESTED asks QuitRequested() and
-    // quits if it agrees; the rest goes to MessageReceived().
+    // Queues a message of the command. B_QUIT_REQUESTED asks QuitRequested() and quits if it
+    // agrees; the rest goes to MessageReceived().
     status_t PostMessage(uint32 command);
-    status_t PostMessage(BMessage* message);
 
     virtual void MessageReceived(BMessage* /*message*/) {}
     virtual bool QuitRequested() { return true; }

@@ -1,10 +1,11 @@
 #include "platform/Menu.h"
 
-#include "platform/Window.h"
+#include "platform/WindowWidget.h"
 
 #include <QProxyStyle>
 
 #include <cctype>
+#include <memory>
 
 namespace {
 
@@ -23,16 +24,18 @@ public:
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32)
-    : QAction(QString::fromUtf8(label)), message_(message) {
+    : QAction(QString::fromUtf8(label)) {
     const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
     if (shortcut != 0)
         setShortcut(QKeyCombination(Qt::ControlModifier, key));
-    connect(this, &QAction::triggered, [this] {
-        // To the window of the bar the item's menu is on; without a message PostMessage refuses.
+    // The connection keeps the message, and goes with the item.
+    connect(this, &QAction::triggered, [this, message = std::shared_ptr<BMessage>(message)] {
+        // To the window of the bar the item's menu is on.
         const auto* bar =
-            dynamic_cast<BMenuBar*>(parent() != nullptr ? parent()->parent() : nullptr);
-        if (bar != nullptr && bar->Window() != nullptr)
-            bar->Window()->PostMessage(message_.get());
+            qobject_cast<QWidget*>(parent() != nullptr ? parent()->parent() : nullptr);
+        const auto* window = bar != nullptr ? dynamic_cast<WindowWidget*>(bar->window()) : nullptr;
+        if (window != nullptr && message != nullptr)
+            window->Window()->PostMessage(message->what);
     });
 }
 

@@ -70,7 +70,6 @@ void BWindow::AddChild(BView* view) {
 }
 
 void BWindow::AddChild(BMenuBar* bar) {
-    bar->window_ = this;
     bar->setParent(d->content);
     bar->setFixedSize(d->content->width(), kMenuBarHeight);
     // The view keeps the keyboard; the bar is reached through its shortcuts.

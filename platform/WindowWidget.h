@@ -12,6 +12,7 @@
 class WindowWidget : public QWidget {
 public:
     explicit WindowWidget(BWindow* window) : window_(window) {}
+    BWindow* Window() const { return window_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
