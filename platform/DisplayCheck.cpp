@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -68,14 +69,10 @@ QString WhyAndWhatWouldWork(const QString& lastWord) {
            AsTyped(QString::fromLocal8Bit(program_invocation_name)) + ")";
 }
 
-// What Qt says while it starts is held back: a start without a display ends in Qt's fatal
-// message, and what Qt said on the way there would only repeat our one line in its own words.
-struct Held {
-    QtMsgType type;
-    QByteArray category;
-    QString text;
-};
-std::vector<Held> gHeld;
+// What Qt says while it starts is held back, each message as the call that says it later: a
+// start without a display ends in Qt's fatal message, and what Qt said on the way there would
+// only repeat our one line in its own words.
+std::vector<std::function<void()>> gHeld;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
@@ -83,7 +80,10 @@ void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
                      qPrintable(WhyAndWhatWouldWork(text)));
         std::_Exit(1);
     }
-    gHeld.push_back({type, QByteArray(context.category), text});
+    gHeld.push_back([type, category = QByteArray(context.category), text] {
+        qt_message_output(type, QMessageLogContext(nullptr, 0, nullptr, category.constData()),
+                          text);
+    });
 }
 
 } // namespace
@@ -92,9 +92,7 @@ std::unique_ptr<QApplication> MakeApplicationOrExit(int& argc, char** argv) {
     const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(previous);
-    for (const Held& message : std::exchange(gHeld, {})) {
-        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
-        qt_message_output(message.type, context, message.text);
-    }
+    for (const auto& say : std::exchange(gHeld, {}))
+        say();
     return app;
 }
