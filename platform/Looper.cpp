@@ -20,7 +20,3 @@ status_t BLooper::PostMessage(uint32 command) {
         Qt::QueuedConnection);
     return B_OK;
 }
-
-void BLooper::Quit() {
-    delete this;
-}

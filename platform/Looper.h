@@ -20,7 +20,7 @@ public:
     virtual void MessageReceived(BMessage* /*message*/) {}
     virtual bool QuitRequested() { return true; }
     // Deletes the looper; messages still queued for it are dropped.
-    virtual void Quit();
+    virtual void Quit() { delete this; }
 
 private:
     // Queued calls die with it.
