@@ -63,9 +63,8 @@ BWindow::~BWindow() {
 void BWindow::AddChild(BView* view) {
     d->children.emplace_back(view);
     view->d->window = this;
-    QWidget* w = view->Widget();
-    w->setParent(d->content);
-    w->show();
+    view->Widget()->setParent(d->content);
+    view->Widget()->show();
     view->AttachedToWindow();
 }
 
@@ -91,10 +90,9 @@ void BWindow::Hide() {
 }
 
 void BWindow::Activate() {
-    QWidget* w = d->widget.get();
-    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    w->raise();
-    w->activateWindow();
+    d->widget->setWindowState(d->widget->windowState() & ~Qt::WindowMinimized);
+    d->widget->raise();
+    d->widget->activateWindow();
 }
 
 void BWindow::SetPulseRate(bigtime_t rate) {

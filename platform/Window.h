@@ -40,6 +40,5 @@ public:
     QWidget* Widget() const;
 
 private:
-    friend struct WindowPrivate;
     std::unique_ptr<WindowPrivate> d;
 };
