@@ -1,6 +1,7 @@
 #include "platform/Alert.h"
 
 #include <QApplication>
+#include <QList>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,26 +14,20 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
     }
 }
 
-BAlert::~BAlert() = default;
-
 int32 BAlert::Go() {
-    int32 chosen = -1;
     QMessageBox box(QMessageBox::Information, QString::fromStdString(title_),
                     QString::fromStdString(text_), QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    std::vector<QPushButton*> buttons;
-    for (const std::string& label : buttons_)
-        buttons.push_back(box.addButton(QString::fromStdString(label), QMessageBox::AcceptRole));
-    if (!buttons.empty()) {
+    QList<QPushButton*> buttons;
+    for (const std::string& label : buttons_) {
+        buttons << box.addButton(QString::fromStdString(label), QMessageBox::AcceptRole);
+        // Enter and Escape choose the last.
         box.setDefaultButton(buttons.back());
         box.setEscapeButton(buttons.back());
     }
     box.exec();
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        if (box.clickedButton() == buttons[i])
-            chosen = static_cast<int32>(i);
-    }
+    const auto chosen = static_cast<int32>(buttons.indexOf(box.clickedButton()));
     delete this; // answered, an alert is done
     return chosen;
 }

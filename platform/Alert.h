@@ -15,7 +15,7 @@ public:
     BAlert(const char* title, const char* text, const char* button0, const char* button1 = nullptr,
            const char* button2 = nullptr, button_width width = B_WIDTH_AS_USUAL,
            alert_type type = B_INFO_ALERT);
-    virtual ~BAlert();
+    virtual ~BAlert() = default;
     BAlert(const BAlert&) = delete;
     BAlert& operator=(const BAlert&) = delete;
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QThread>
 
 #include <clocale>
 #include <cstdio>
@@ -19,8 +20,7 @@ BApplication* be_app = nullptr;
 
 struct ApplicationPrivate {
     std::unique_ptr<QApplication> qapp;
-    std::unique_ptr<SingleLaunch> launch; // before the QApplication goes
-    bool running = false;
+    std::unique_ptr<SingleLaunch> launch; // goes before the QApplication
     bool quitting = false;
     // Reading the system's font list is the longest step of a start, and the launch figure
     // misses its goal without it: the list is read here while the window is made, and the first
@@ -29,6 +29,8 @@ struct ApplicationPrivate {
 };
 
 namespace {
+
+const AppResources* gResources = nullptr;
 
 // How long a second start waits for a first one that owns the name but is not answering yet
 // (it may be starting up on a busy machine).
@@ -39,18 +41,18 @@ int gArgc = 1;
 char* gArgv[] = {program_invocation_short_name, nullptr};
 
 // Without a session bus this copy simply runs on its own.
-void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
-    d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(res.desktopId));
+void ClaimOrExit(ApplicationPrivate& d) {
+    d.launch = std::make_unique<SingleLaunch>(QString::fromUtf8(gResources->desktopId));
     const SingleLaunch::Outcome outcome =
         d.launch->Claim(SingleLaunch::LauncherPlatformData(), kSingleLaunchPatienceMs);
-    if (outcome == SingleLaunch::Outcome::Forwarded || outcome == SingleLaunch::Outcome::NoAnswer) {
-        const bool forwarded = outcome == SingleLaunch::Outcome::Forwarded;
-        if (!forwarded)
-            std::fprintf(stderr, "%s: another copy is running but does not answer\n",
-                         program_invocation_short_name);
-        // Nothing to tidy: Qt's teardown would load the font configuration only to drop it.
-        std::fflush(stderr);
-        std::_Exit(forwarded ? 0 : 1);
+    // Nothing to tidy on the way out: Qt's teardown would load the font configuration only to
+    // drop it.
+    if (outcome == SingleLaunch::Outcome::Forwarded)
+        std::_Exit(0);
+    if (outcome == SingleLaunch::Outcome::NoAnswer) {
+        std::fprintf(stderr, "%s: another copy is running but does not answer\n",
+                     program_invocation_short_name);
+        std::_Exit(1);
     }
     if (outcome == SingleLaunch::Outcome::CannotServe)
         std::fprintf(stderr,
@@ -58,18 +60,22 @@ void ClaimOrExit(ApplicationPrivate& d, const AppResources& res) {
                      "window of its own\n",
                      program_invocation_short_name);
     d.launch->onActivate = [] {
-        for (BWindow* window : WindowPrivate::All())
+        for (BWindow* window : WindowPrivate::all)
             window->Activate();
     };
 }
 
 } // namespace
 
+bool RegisterAppResources(const AppResources* resources) {
+    gResources = resources;
+    return true;
+}
+
 // The signature names the program on its first platform; here the resources' desktop id does.
 BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>()) {
-    if (QCoreApplication::instance() == nullptr) {
+    if (QCoreApplication::instance() == nullptr)
         d->qapp = MakeApplicationOrExit(gArgc, gArgv);
-    }
     // Before any window: Qt's Wayland plugin reads the token as the first one is activated.
     SingleLaunch::AdoptStartupId(QGuiApplication::platformName());
     // Qt takes the user's locale for the C library too; the program's texts are its own and
@@ -78,55 +84,48 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     // Only a granted quit request ends the run, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
     be_app = this;
-    const AppResources* res = RegisteredAppResources();
-    if (res != nullptr) {
-        QCoreApplication::setApplicationName(QString::fromUtf8(res->version.short_info));
+    if (gResources != nullptr) {
+        QCoreApplication::setApplicationName(QString::fromUtf8(gResources->version.short_info));
         QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                    .arg(res->version.major)
-                                                    .arg(res->version.middle)
-                                                    .arg(res->version.minor));
-        QGuiApplication::setDesktopFileName(QString::fromUtf8(res->desktopId));
-        if ((res->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH)
-            ClaimOrExit(*d, *res);
+                                                    .arg(gResources->version.major)
+                                                    .arg(gResources->version.middle)
+                                                    .arg(gResources->version.minor));
+        QGuiApplication::setDesktopFileName(QString::fromUtf8(gResources->desktopId));
+        if ((gResources->appFlags & B_LAUNCH_MASK) == B_SINGLE_LAUNCH)
+            ClaimOrExit(*d);
     }
     // Only a start that goes on to show a window needs the fonts; the locale is settled by now,
     // and the font configuration reads numbers by it.
     d->fontList = std::jthread([] { QFontDatabase::families(); });
-    if (res != nullptr) {
+    if (gResources != nullptr) {
         QIcon icon;
-        for (const char* const* file = res->iconFiles; *file != nullptr; ++file)
+        for (const char* const* file = gResources->iconFiles; *file != nullptr; ++file)
             icon.addFile(QString::fromUtf8(*file));
         QApplication::setWindowIcon(icon);
     }
 }
 
 BApplication::~BApplication() {
-    // Windows are the application's; copy the list, as deleting one edits it.
-    const std::vector<BWindow*> windows = WindowPrivate::All();
-    for (BWindow* window : windows)
+    // Windows are the application's; a copy of the list, as deleting one edits it.
+    for (BWindow* window : std::vector(WindowPrivate::all))
         delete window;
-    if (be_app == this)
-        be_app = nullptr;
-    d->launch.reset();
+    be_app = nullptr;
 }
 
 void BApplication::Run() {
-    if (!d->quitting) {
-        d->running = true;
+    if (!d->quitting)
         QApplication::exec();
-        d->running = false;
-    }
 }
 
 void BApplication::Quit() {
     d->quitting = true;
-    if (d->running)
+    // Only a running loop is told: told before it runs, Qt's next loop would return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
 }
 
 bool BApplication::QuitRequested() {
-    const std::vector<BWindow*> windows = WindowPrivate::All();
-    for (BWindow* window : windows) {
+    for (BWindow* window : std::vector(WindowPrivate::all)) {
         if (!window->QuitRequested())
             return false;
         window->Quit();
@@ -135,8 +134,6 @@ bool BApplication::QuitRequested() {
 }
 
 status_t BApplication::GetAppInfo(app_info* info) const {
-    if (info == nullptr)
-        return B_ERROR;
     info->ref.path = QCoreApplication::applicationFilePath().toStdString();
     return info->ref.path.empty() ? B_ERROR : B_OK;
 }

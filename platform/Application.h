@@ -8,8 +8,6 @@
 
 #include <memory>
 
-class BWindow;
-
 struct app_info {
     entry_ref ref; // the running executable
 };

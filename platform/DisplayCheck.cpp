@@ -1,55 +1,32 @@
 #include "platform/DisplayCheck.h"
 
-#include <QDir>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
 
-QString Env(const char* name) {
-    return QString::fromLocal8Bit(qgetenv(name));
-}
-
 // The program as it was started, quoted for a shell where it needs to be.
-std::string AsTyped(const char* command) {
-    const bool plain =
-        *command != '\0' && std::strspn(command, "abcdefghijklmnopqrstuvwxyz"
-                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                 "0123456789/._-+,:=@%") == std::strlen(command);
-    if (plain)
+QString AsTyped(const QString& command) {
+    if (QRegularExpression(QStringLiteral("\\A[A-Za-z0-9/._+,:=@%-]+\\z"))
+            .match(command)
+            .hasMatch())
         return command;
-    std::string quoted = "'";
-    for (const char* c = command; *c != '\0'; ++c)
-        quoted += *c == '\'' ? std::string("'\\''") : std::string(1, *c);
-    return quoted + "'";
+    return "'" + QString(command).replace(u'\'', QLatin1String("'\\''")) + "'";
 }
 
-// Qt's Wayland platform plugins come in their own package, which a desktop with X11 may never
-// have needed.
-bool WaylandPluginInstalled() {
-    QStringList folders;
-    for (const QString& path : QCoreApplication::libraryPaths())
-        folders << path + QLatin1String("/platforms");
-    if (const QString extra = Env("QT_QPA_PLATFORM_PLUGIN_PATH"); !extra.isEmpty())
-        folders << extra;
-    for (const QString& folder : folders) {
-        if (!QDir(folder).entryList({QStringLiteral("*wayland*")}, QDir::Files).isEmpty())
-            return true;
-    }
-    return false;
-}
-
-// What to tell a player whom Qt gave up on: the environment says which platforms it tried.
-QString WhyAndWhatWouldWork() {
-    const QString chosen = Env("QT_QPA_PLATFORM");
-    const QString display = Env("DISPLAY");
-    const QString wayland = Env("WAYLAND_DISPLAY");
+// What to tell a player whom Qt gave up on: the environment says which platforms it tried, and
+// Qt's last word which platform plugins it has.
+QString WhyAndWhatWouldWork(const QString& lastWord) {
+    const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     bool xAllowed = chosen.isEmpty();
     bool waylandWanted = chosen.isEmpty() && !wayland.isEmpty();
     for (const QString& entry : chosen.split(u';', Qt::SkipEmptyParts)) {
@@ -57,7 +34,11 @@ QString WhyAndWhatWouldWork() {
         xAllowed = xAllowed || platform == QLatin1String("xcb");
         waylandWanted = waylandWanted || platform.startsWith(QLatin1String("wayland"));
     }
-    if (waylandWanted && (display.isEmpty() || !xAllowed) && !WaylandPluginInstalled())
+    // Qt's Wayland platform plugins come in their own package, which a desktop with X11 may
+    // never have needed.
+    const bool waylandPlugin = lastWord.section(QLatin1String("Available platform plugins are:"), 1)
+                                   .contains(QLatin1String("wayland"));
+    if (waylandWanted && (display.isEmpty() || !xAllowed) && !waylandPlugin)
         return QStringLiteral("cannot open a window on Wayland (%1): Qt's Wayland platform plugin "
                               "is missing; install the package qt6-wayland (sudo apt install "
                               "qt6-wayland)")
@@ -85,40 +66,33 @@ QString WhyAndWhatWouldWork() {
     return why +
            "; to play without a screen, run it under xvfb-run from the packages xvfb and xauth (" +
            (xAllowed ? "" : "QT_QPA_PLATFORM=xcb ") + "xvfb-run -a " +
-           QString::fromStdString(AsTyped(program_invocation_name)) + ")";
+           AsTyped(QString::fromLocal8Bit(program_invocation_name)) + ")";
 }
 
-// What Qt says while it starts is held back: a start without a display ends in Qt's fatal
-// message, and what Qt said on the way there would only repeat our one line in its own words.
-struct Held {
-    QtMsgType type;
-    QByteArray category;
-    QString text;
-};
-std::vector<Held>* gHeld = nullptr;
+// What Qt says while it starts is held back, each message as the call that says it later: a
+// start without a display ends in Qt's fatal message, and what Qt said on the way there would
+// only repeat our one line in its own words.
+std::vector<std::function<void()>> gHeld;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
         std::fprintf(stderr, "%s: %s\n", program_invocation_short_name,
-                     WhyAndWhatWouldWork().toLocal8Bit().constData());
-        std::fflush(stderr);
+                     qPrintable(WhyAndWhatWouldWork(text)));
         std::_Exit(1);
     }
-    gHeld->push_back({type, QByteArray(context.category), text});
+    gHeld.push_back([type, category = QByteArray(context.category), text] {
+        qt_message_output(type, QMessageLogContext(nullptr, 0, nullptr, category.constData()),
+                          text);
+    });
 }
 
 } // namespace
 
 std::unique_ptr<QApplication> MakeApplicationOrExit(int& argc, char** argv) {
-    std::vector<Held> held;
-    gHeld = &held;
     const QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(previous);
-    gHeld = nullptr;
-    for (const Held& message : held) {
-        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
-        qt_message_output(message.type, context, message.text);
-    }
+    for (const auto& say : std::exchange(gHeld, {}))
+        say();
     return app;
 }

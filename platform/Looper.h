@@ -12,20 +12,15 @@ class BLooper {
 public:
     BLooper();
     virtual ~BLooper();
-    BLooper(const BLooper&) = delete;
-    BLooper& operator=(const BLooper&) = delete;
 
-    // Queues a copy; the caller keeps its message.
+    // Queues a message of the command. B_QUIT_REQUESTED asks QuitRequested() and quits if it
+    // agrees; the rest goes to MessageReceived().
     status_t PostMessage(uint32 command);
-    status_t PostMessage(BMessage* message);
 
-    // B_QUIT_REQUESTED asks QuitRequested() and quits if it agrees; the rest goes to
-    // MessageReceived().
-    virtual void DispatchMessage(BMessage* message);
-    virtual void MessageReceived(BMessage* message);
+    virtual void MessageReceived(BMessage* /*message*/) {}
     virtual bool QuitRequested() { return true; }
     // Deletes the looper; messages still queued for it are dropped.
-    virtual void Quit();
+    virtual void Quit() { delete this; }
 
 private:
     // Queued calls die with it.

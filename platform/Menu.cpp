@@ -1,20 +1,13 @@
 #include "platform/Menu.h"
 
-#include "platform/Window.h"
+#include "platform/WindowWidget.h"
 
-#include <QKeySequence>
 #include <QProxyStyle>
 
 #include <cctype>
+#include <memory>
 
 namespace {
-
-QKeySequence ShortcutSequence(char shortcut) {
-    if (shortcut == 0)
-        return {};
-    const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
-    return QKeySequence(QKeyCombination(Qt::ControlModifier, key));
-}
 
 // Alt alone (or Escape out of a menu) would hand the keyboard to the bar until another
 // Escape, and Alt is pressed on every Alt+Tab: the bar is reached by mouse and shortcuts only.
@@ -28,29 +21,27 @@ public:
     }
 };
 
-QString Text(const char* label) {
-    return QString::fromUtf8(label != nullptr ? label : "");
-}
-
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32)
-    : QAction(Text(label)), message_(message) {
-    setShortcut(ShortcutSequence(shortcut));
-    connect(this, &QAction::triggered, [this] {
+    : QAction(QString::fromUtf8(label)) {
+    const auto key = static_cast<Qt::Key>(std::toupper(static_cast<unsigned char>(shortcut)));
+    if (shortcut != 0)
+        setShortcut(QKeyCombination(Qt::ControlModifier, key));
+    // The connection keeps the message, and goes with the item.
+    connect(this, &QAction::triggered, [this, message = std::shared_ptr<BMessage>(message)] {
         // To the window of the bar the item's menu is on.
         const auto* bar =
-            dynamic_cast<BMenuBar*>(parent() != nullptr ? parent()->parent() : nullptr);
-        if (bar != nullptr && bar->Window() != nullptr && message_)
-            bar->Window()->PostMessage(message_.get());
+            qobject_cast<QWidget*>(parent() != nullptr ? parent()->parent() : nullptr);
+        const auto* window = bar != nullptr ? dynamic_cast<WindowWidget*>(bar->window()) : nullptr;
+        if (window != nullptr && message != nullptr)
+            window->Window()->PostMessage(message->what);
     });
 }
 
-BMenu::BMenu(const char* name, menu_layout) : QMenu(Text(name)) {}
+BMenu::BMenu(const char* name, menu_layout) : QMenu(QString::fromUtf8(name)) {}
 
 bool BMenu::AddItem(BMenuItem* item) {
-    if (item == nullptr)
-        return false;
     item->setParent(this);
     addAction(item);
     return true;
@@ -70,8 +61,6 @@ BMenuBar::BMenuBar(BRect, const char*, uint32, menu_layout, bool) {
 }
 
 bool BMenuBar::AddItem(BMenu* menu) {
-    if (menu == nullptr)
-        return false;
     menu->setParent(this, menu->windowFlags());
     addMenu(menu);
     return true;

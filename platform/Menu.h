@@ -11,19 +11,12 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <memory>
-
-class BWindow;
-
 enum menu_layout { B_ITEMS_IN_ROW = 0, B_ITEMS_IN_COLUMN = 1 };
 
 class BMenuItem : public QAction {
 public:
     // Takes ownership of the message. A shortcut is Ctrl and the letter, whatever the modifiers.
     BMenuItem(const char* label, BMessage* message, char shortcut = 0, uint32 modifiers = 0);
-
-private:
-    std::unique_ptr<BMessage> message_;
 };
 
 class BMenu : public QMenu {
@@ -43,10 +36,4 @@ public:
              menu_layout layout = B_ITEMS_IN_ROW, bool resizeToFit = true);
 
     bool AddItem(BMenu* menu);
-
-    BWindow* Window() const { return window_; }
-
-private:
-    friend class BWindow;
-    BWindow* window_ = nullptr;
 };

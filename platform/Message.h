@@ -13,10 +13,8 @@ constexpr uint32 FourCharCode(const char (&code)[5]) {
 
 constexpr uint32 B_QUIT_REQUESTED = FourCharCode("_QRQ");
 
-class BMessage {
-public:
-    BMessage() = default;
+struct BMessage {
     BMessage(uint32 command) : what(command) {}
 
-    uint32 what = 0;
+    uint32 what;
 };

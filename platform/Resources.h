@@ -26,7 +26,6 @@ struct AppResources {
     const char* const* iconFiles;
 };
 
-// Keeps the pointer; the record must live as long as the program. Returns true, so that
-// a namespace-scope initializer can call it.
+// Keeps the pointer for the application to read; the record must live as long as the program.
+// Returns true, so that a namespace-scope initializer can call it.
 bool RegisterAppResources(const AppResources* resources);
-const AppResources* RegisteredAppResources();

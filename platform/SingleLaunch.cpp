@@ -6,17 +6,14 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kRetryPauseMs = 50;
 
 // Names the launcher's tokens by, in the platform data and in the environment.
-struct Token {
-    const char* key;
-    const char* variable;
-};
-constexpr Token kTokens[] = {
+constexpr std::pair<const char*, const char*> kTokens[] = {
     {"activation-token", "XDG_ACTIVATION_TOKEN"}, // Wayland
     {"desktop-startup-id", "DESKTOP_STARTUP_ID"}, // X11
 };
@@ -27,13 +24,6 @@ SingleLaunch::SingleLaunch(const QString& appId, const QDBusConnection& bus)
     : bus_(bus), name_(appId),
       path_(QLatin1Char('/') + QString(appId).replace(QLatin1Char('.'), QLatin1Char('/'))) {}
 
-SingleLaunch::~SingleLaunch() {
-    if (owner_) {
-        bus_.unregisterService(name_);
-        bus_.unregisterObject(path_);
-    }
-}
-
 SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int patienceMs) {
     if (!bus_.isConnected())
         return Outcome::NoBus;
@@ -42,10 +32,8 @@ SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int p
         // Never queued: of starts racing for the name exactly one gets it. One that calls
         // before the owner's object is there is answered with an error and calls again.
         if (bus_.registerService(name_)) {
-            if (bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots)) {
-                owner_ = true;
+            if (bus_.registerObject(path_, this, QDBusConnection::ExportAllSlots))
                 return Outcome::First;
-            }
             // An owner that cannot answer would keep every later start waiting on it.
             bus_.unregisterService(name_);
             return Outcome::CannotServe;
@@ -69,11 +57,9 @@ SingleLaunch::Outcome SingleLaunch::Claim(const QVariantMap& platformData, int p
 
 QVariantMap SingleLaunch::LauncherPlatformData() {
     QVariantMap data;
-    for (const Token& token : kTokens) {
-        const QByteArray value = qgetenv(token.variable);
-        if (!value.isEmpty())
-            data.insert(QLatin1String(token.key), QString::fromUtf8(value));
-    }
+    for (const auto& [key, variable] : kTokens)
+        if (const QString value = qEnvironmentVariable(variable); !value.isEmpty())
+            data.insert(QLatin1String(key), value);
     return data;
 }
 
@@ -87,12 +73,12 @@ void SingleLaunch::AdoptStartupId(const QString& platform) {
 void SingleLaunch::Activate(const QVariantMap& platform_data) {
     // A token is good for one activation: one left from an earlier request must not be offered
     // again.
-    for (const Token& token : kTokens) {
-        const QString value = platform_data.value(QLatin1String(token.key)).toString();
+    for (const auto& [key, variable] : kTokens) {
+        const QString value = platform_data.value(QLatin1String(key)).toString();
         if (value.isEmpty())
-            qunsetenv(token.variable);
+            qunsetenv(variable);
         else
-            qputenv(token.variable, value.toUtf8());
+            qputenv(variable, value.toUtf8());
     }
     if (onActivate)
         onActivate();

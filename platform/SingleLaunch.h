@@ -1,7 +1,7 @@
 // One running copy per user session, as desktop applications do it: the first start owns the
 // application id as a name on the session bus and answers org.freedesktop.Application there; a
 // later start finds the name owned, calls Activate on its owner and gives up. The bus frees the
-// name of a copy that dies, however it dies.
+// name of a copy that ends, however it ends, and the object goes with the QObject.
 #pragma once
 
 #include <QDBusConnection>
@@ -19,7 +19,6 @@ public:
     // appId is the desktop entry's id ("com.example.Game"); bus is normally the session bus.
     explicit SingleLaunch(const QString& appId,
                           const QDBusConnection& bus = QDBusConnection::sessionBus());
-    ~SingleLaunch() override;
 
     enum class Outcome {
         First,       // this process owns the name; requests reach onActivate
@@ -55,5 +54,4 @@ private:
     QDBusConnection bus_;
     QString name_;
     QString path_;
-    bool owner_ = false;
 };

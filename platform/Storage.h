@@ -11,6 +11,7 @@ struct entry_ref {
 
 class BPath {
 public:
+    // Made absolute and normal; fails for an empty path.
     status_t SetTo(const char* path);
     // The folder holding this path; fails for the root and for an empty path.
     status_t GetParent(BPath* parent) const;
@@ -24,9 +25,9 @@ class BEntry {
 public:
     // The entry is the path as given, a link itself rather than what it points to: no
     // caller asks to follow links.
-    BEntry(const entry_ref* ref, bool traverse);
+    BEntry(const entry_ref* ref, bool /*traverse*/) : path_(ref->path) {}
 
-    status_t GetPath(BPath* path) const;
+    status_t GetPath(BPath* path) const { return path->SetTo(path_.c_str()); }
 
 private:
     std::string path_;

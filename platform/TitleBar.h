@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-class QToolButton;
-
 class TitleBar : public QWidget {
 public:
     // Whether a window that cannot grow needs a title bar of ours: only on Wayland, where the
@@ -13,18 +11,15 @@ public:
     // maximize whatever the window's hints say.
     static bool Needed();
 
-    // Spans the top of its window; the window's content goes below it.
+    // Spans the top of its window, as wide as the window is now; the window's content goes
+    // below it.
     explicit TitleBar(QWidget* window);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // A double click maximizes elsewhere; this window keeps its size.
+    void mouseDoubleClickEvent(QMouseEvent*) override {}
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QToolButton* minimize_;
-    QToolButton* close_;
 };
 
 constexpr int kTitleBarHeight = 26;

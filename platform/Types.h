@@ -18,26 +18,22 @@ struct rgb_color {
     uint8 green;
     uint8 blue;
     uint8 alpha;
-
-    friend bool operator==(const rgb_color&, const rgb_color&) = default;
 };
 
 struct BPoint {
-    float x = 0;
-    float y = 0;
+    float x;
+    float y;
 
-    constexpr BPoint() = default;
     constexpr BPoint(float px, float py) : x(px), y(py) {}
 };
 
 // Edges are inclusive: left 10 to right 29 spans 20 pixels.
 struct BRect {
-    float left = 0;
-    float top = 0;
-    float right = -1;
-    float bottom = -1;
+    float left;
+    float top;
+    float right;
+    float bottom;
 
-    constexpr BRect() = default;
     constexpr BRect(float l, float t, float r, float b) : left(l), top(t), right(r), bottom(b) {}
 
     constexpr float Width() const { return right - left; }
@@ -51,17 +47,10 @@ struct BRect {
     }
 };
 
-// Only solid drawing exists in this kit.
-struct pattern {
-    uint8 data[8];
-};
-constexpr pattern B_SOLID_HIGH = {{0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}};
-
 // View resizing modes and flags.
 constexpr uint32 B_FOLLOW_LEFT_RIGHT = 0x1204;
 constexpr uint32 B_FOLLOW_TOP = 0x0010;
-constexpr uint32 B_FOLLOW_TOP_BOTTOM = 0x0030;
-constexpr uint32 B_FOLLOW_ALL_SIDES = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP_BOTTOM;
+constexpr uint32 B_FOLLOW_ALL_SIDES = 0x1234; // left, right, top and bottom
 constexpr uint32 B_WILL_DRAW = 0x20000000;
 constexpr uint32 B_PULSE_NEEDED = 0x10000000;
 

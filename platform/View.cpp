@@ -1,6 +1,5 @@
 #include "platform/View.h"
 
-#include "platform/GameFont.h"
 #include "platform/ViewWidget.h"
 
 #include <QFontMetricsF>
@@ -8,28 +7,43 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <utility>
 
 namespace {
 
 // What a key is worth to KeyDown: the kit's byte for the keys that have one, else the key's
 // text as UTF-8; no bytes when it has neither, and it is left to the widget's parents.
-constexpr int kMaxKeyBytes = 8;
 constexpr std::pair<int, char> kKeyBytes[] = {
     {Qt::Key_Return, B_ENTER},    {Qt::Key_Enter, B_ENTER},       {Qt::Key_Escape, B_ESCAPE},
     {Qt::Key_Left, B_LEFT_ARROW}, {Qt::Key_Right, B_RIGHT_ARROW}, {Qt::Key_Up, B_UP_ARROW},
     {Qt::Key_Down, B_DOWN_ARROW}};
+
+// Device pixels per view pixel of the buffer for a widget at this ratio.
+int ScaleFor(double devicePixelRatio) {
+    return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
+}
+
+// Helvetica's metrics, which the game's layout was made for, where a face with them is
+// installed; else the nearest sans-serif.
+QFont GameFont() {
+    QFont font;
+    font.setFamilies({"Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "TeX Gyre Heros",
+                      "FreeSans", "Helvetica", "Arial", "DejaVu Sans", "sans-serif"});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
 
 } // namespace
 
 ViewWidget::ViewWidget(BView* view) : view_(view) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void ViewWidget::showEvent(QShowEvent*) {
@@ -38,7 +52,7 @@ void ViewWidget::showEvent(QShowEvent*) {
 
 void ViewWidget::paintEvent(QPaintEvent* event) {
     ViewPrivate& d = *view_->d;
-    if (const int wanted = ViewPrivate::ScaleFor(devicePixelRatioF()); wanted != d.scale) {
+    if (const int wanted = ScaleFor(devicePixelRatioF()); wanted != d.scale) {
         d.AllocateBuffer(wanted);
         d.needsDraw = true;
     }
@@ -57,30 +71,14 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    char bytes[kMaxKeyBytes + 1] = {};
-    int count = 0;
+    const QByteArray text = event->text().toUtf8();
+    std::string_view bytes(text.constData(), static_cast<size_t>(text.size()));
     for (const auto& [key, byte] : kKeyBytes)
         if (event->key() == key)
-            bytes[count++] = byte;
-    if (const QByteArray utf8 = event->text().toUtf8(); count == 0 && utf8.size() <= kMaxKeyBytes) {
-        count = static_cast<int>(utf8.size());
-        std::copy_n(utf8.constData(), count, bytes);
-    }
-    event->setAccepted(count > 0);
-    if (count > 0)
-        view_->KeyDown(bytes, count);
-}
-
-int ViewPrivate::ScaleFor(double devicePixelRatio) {
-    return std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 1e-3)), 1, 8);
-}
-
-QPainter& ViewPrivate::Painter() {
-    if (!painter.isActive()) {
-        painter.begin(&buffer);
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    }
-    return painter;
+            bytes = std::string_view(&byte, 1);
+    event->setAccepted(!bytes.empty());
+    if (!bytes.empty())
+        view_->KeyDown(bytes.data(), static_cast<int32>(bytes.size()));
 }
 
 void ViewPrivate::AllocateBuffer(int newScale) {
@@ -90,6 +88,8 @@ void ViewPrivate::AllocateBuffer(int newScale) {
     buffer = QImage(width() * scale, height() * scale, QImage::Format_RGB32);
     buffer.setDevicePixelRatio(scale);
     buffer.fill(Qt::white);
+    painter.begin(&buffer);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     dirty = QRect(); // the new buffer is drawn anew before it is shown
 }
 
@@ -106,14 +106,15 @@ QRect ViewPrivate::RepaintRect() const {
 }
 
 BView::BView(BRect frame, const char*, uint32, uint32 flags) : d(std::make_unique<ViewPrivate>()) {
-    d->frame = frame;
     d->flags = flags;
     d->font = GameFont();
-    d->font.setPixelSize(12);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    d->AllocateBuffer(ViewPrivate::ScaleFor(screen != nullptr ? screen->devicePixelRatio() : 1.0));
     d->widget = std::make_unique<ViewWidget>(this);
-    d->widget->setFixedSize(d->width(), d->height());
+    d->widget->setGeometry(static_cast<int>(frame.left), static_cast<int>(frame.top),
+                           static_cast<int>(frame.Width()) + 1,
+                           static_cast<int>(frame.Height()) + 1);
+    d->widget->setFixedSize(d->widget->size());
+    // Until it is shown, the buffer guesses the ratio of the densest screen.
+    d->AllocateBuffer(ScaleFor(qGuiApp->devicePixelRatio()));
 }
 
 BView::~BView() = default;
@@ -125,32 +126,29 @@ rgb_color BView::HighColor() const {
     return d->high;
 }
 
-void BView::FillRect(BRect r, pattern) {
+void BView::FillRect(BRect r) {
     if (!r.IsValid())
         return;
     const QRectF area(r.left, r.top, r.Width() + 1, r.Height() + 1);
-    d->Painter().fillRect(area, d->High());
+    d->painter.fillRect(area, d->High());
     d->MarkDirty(area);
 }
 
-void BView::StrokeRect(BRect r, pattern p) {
+void BView::StrokeRect(BRect r) {
     if (!r.IsValid())
         return;
-    FillRect(BRect(r.left, r.top, r.right, r.top), p);
-    FillRect(BRect(r.left, r.bottom, r.right, r.bottom), p);
-    FillRect(BRect(r.left, r.top, r.left, r.bottom), p);
-    FillRect(BRect(r.right, r.top, r.right, r.bottom), p);
+    FillRect(BRect(r.left, r.top, r.right, r.top));
+    FillRect(BRect(r.left, r.bottom, r.right, r.bottom));
+    FillRect(BRect(r.left, r.top, r.left, r.bottom));
+    FillRect(BRect(r.right, r.top, r.right, r.bottom));
 }
 
-void BView::FillEllipse(BPoint c, float xRadius, float yRadius, pattern) {
-    if (xRadius < 0 || yRadius < 0)
-        return;
+void BView::FillEllipse(BPoint c, float xRadius, float yRadius) {
     // Centered on the pixel c names: inscribed in the box of 2r + 1 pixels around it.
     const QRectF box(c.x - xRadius, c.y - yRadius, 2 * xRadius + 1, 2 * yRadius + 1);
-    QPainter& p = d->Painter();
-    p.setPen(Qt::NoPen);
-    p.setBrush(d->High());
-    p.drawEllipse(box);
+    d->painter.setPen(Qt::NoPen);
+    d->painter.setBrush(d->High());
+    d->painter.drawEllipse(box);
     d->MarkDirty(box.adjusted(-1, -1, 1, 1));
 }
 
@@ -159,8 +157,6 @@ void BView::SetFontSize(float pixels) {
 }
 
 float BView::StringWidth(const char* text) const {
-    if (text == nullptr)
-        return 0;
     return static_cast<float>(QFontMetricsF(d->font).horizontalAdvance(QString::fromUtf8(text)));
 }
 
@@ -178,14 +174,12 @@ void BView::DrawString(const char* text) {
     constexpr double kEdgeMargin = 4;
     const double room = d->width() - kEdgeMargin - d->pen.x;
     const double narrowing = advance > room && room > 0 ? room / advance : 1;
-    QPainter& p = d->Painter();
-    p.setFont(d->font);
-    p.setPen(d->High());
+    d->painter.setFont(d->font);
+    d->painter.setPen(d->High());
     // View coordinates name pixel centers; Qt's name pixel corners.
-    p.translate(d->pen.x + 0.5, d->pen.y + 0.5);
-    p.scale(narrowing, 1);
-    p.drawText(QPointF(0, 0), line);
-    p.resetTransform();
+    d->painter.setTransform(QTransform(narrowing, 0, 0, 1, d->pen.x + 0.5, d->pen.y + 0.5));
+    d->painter.drawText(QPointF(0, 0), line);
+    d->painter.resetTransform();
     // The whole band the line may touch, overhangs included.
     d->MarkDirty(QRectF(0, d->pen.y - metrics.ascent() - 2, d->width(),
                         metrics.ascent() + metrics.descent() + 4));
@@ -193,10 +187,7 @@ void BView::DrawString(const char* text) {
 }
 
 BRect BView::Bounds() const {
-    return BRect(0, 0, d->frame.Width(), d->frame.Height());
-}
-uint32 BView::Flags() const {
-    return d->flags;
+    return BRect(0, 0, static_cast<float>(d->width() - 1), static_cast<float>(d->height() - 1));
 }
 
 void BView::Sync() {

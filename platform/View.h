@@ -15,8 +15,6 @@ class BView {
 public:
     BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
     virtual ~BView();
-    BView(const BView&) = delete;
-    BView& operator=(const BView&) = delete;
 
     // Hooks.
     virtual void AttachedToWindow() {}
@@ -31,9 +29,10 @@ public:
     // Nothing in this kit draws in the low color.
     void SetLowColor(rgb_color) {}
     void SetLowColor(uint8, uint8, uint8, uint8 = 255) {}
-    void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
-    void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
-    void FillEllipse(BPoint center, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
+    // Solid, in the high color: the kit has no patterns.
+    void FillRect(BRect rect);
+    void StrokeRect(BRect rect);
+    void FillEllipse(BPoint center, float xRadius, float yRadius);
     void SetFontSize(float pixels);
     float StringWidth(const char* text) const;
     void MovePenTo(float x, float y);
@@ -41,7 +40,6 @@ public:
     void DrawString(const char* text);
 
     BRect Bounds() const;
-    uint32 Flags() const;
 
     // Shows everything drawn so far, now.
     void Sync();

@@ -26,12 +26,11 @@ private:
 };
 
 struct ViewPrivate {
-    BRect frame;
     uint32 flags = 0;
     BWindow* window = nullptr;
 
     rgb_color high = {0, 0, 0, 255};
-    BPoint pen;
+    BPoint pen{0, 0};
     QFont font;
 
     // Views draw outside paint events as well (a caller may draw, Sync and sleep before the
@@ -40,25 +39,23 @@ struct ViewPrivate {
     // fractional ratio it is drawn at the next whole one and scaled down when shown.
     QImage buffer;
     int scale = 1;
-    // One painter for the buffer's life: opening one per operation costs allocations.
+    // Open on the buffer for its whole life: opening one per operation costs allocations.
     QPainter painter;
     QRect dirty; // changed since last shown, in view pixels
 
+    // Placed at the view's frame from the start; its parent is the window's, once added.
     std::unique_ptr<ViewWidget> widget;
     bool needsDraw = true;
     bool syncing = false;  // inside a Sync's repaint
     bool painting = false; // inside any paint event
 
-    int width() const { return static_cast<int>(frame.Width()) + 1; }
-    int height() const { return static_cast<int>(frame.Height()) + 1; }
+    int width() const { return widget->width(); }
+    int height() const { return widget->height(); }
     QColor High() const { return QColor(high.red, high.green, high.blue); }
     void AllocateBuffer(int newScale);
-    QPainter& Painter();
     void MarkDirty(const QRectF& area) {
         dirty |= area.toAlignedRect() & QRect(0, 0, width(), height());
     }
     // What a Sync repaints: every pixel of the widget the change may have touched.
     QRect RepaintRect() const;
-    // Device pixels per view pixel of the buffer for a widget at this ratio.
-    static int ScaleFor(double devicePixelRatio);
 };

@@ -32,17 +32,13 @@ public:
     // Brings the window to the front and gives it the keyboard.
     void Activate();
 
-    // Microseconds between Pulse() calls of the window's views; 0 stops them. While an alert
-    // is up the pulses are held and resume at the latest rate afterwards.
+    // Microseconds between Pulse() calls of the window's views, in whole milliseconds; 0 stops
+    // them. While an alert is up the pulses are held and resume at the latest rate afterwards.
     void SetPulseRate(bigtime_t rate);
     bigtime_t PulseRate() const;
-
-    // Hides the window and deletes it.
-    void Quit() override;
 
     QWidget* Widget() const;
 
 private:
-    friend struct WindowPrivate;
     std::unique_ptr<WindowPrivate> d;
 };

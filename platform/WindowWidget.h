@@ -12,6 +12,7 @@
 class WindowWidget : public QWidget {
 public:
     explicit WindowWidget(BWindow* window) : window_(window) {}
+    BWindow* Window() const { return window_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -21,20 +22,14 @@ private:
 };
 
 struct WindowPrivate {
-    BRect frame;
     std::unique_ptr<WindowWidget> widget;
-    // Where the menu bar and views go: the widget itself, or the part below a title bar of
-    // the kit's own.
+    // Where the menu bar and views go: below the title bar, when the kit draws one.
     QWidget* content = nullptr;
-    std::vector<BView*> children;
-    bigtime_t pulseRate = 0;
+    std::vector<std::unique_ptr<BView>> children; // after the widget: they go before it
     // Precise: each pulse falls due one rate after the one before, however late that one was
     // handled.
     QTimer pulseTimer;
 
-    void DeliverPulse();
-    void RestartPulses();
-
     // Every window alive, oldest first.
-    static std::vector<BWindow*>& All();
+    static inline std::vector<BWindow*> all;
 };
