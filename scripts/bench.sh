@@ -1,12 +1,15 @@
+#!/usr/bin/env bash
 # Builds the benchmarks and prints the figures of bench/RESULTS.md. Run it on a quiet machine
 # (the load average is printed first).
-# Usage: scripts/bench.sh [SECONDS]   (allocations per operation at device pixel ratio 1 and 2,
-#                                      the pulse and the clearing pauses, and the idle cost over
-#                                      SECONDS per phase, default 60: about two and a half minutes)
-#        scripts/bench.sh feel        (the game beside a plain Qt program, without and with a menu
-#                                      bar and a line of text, seen from an X server under Xvfb:
-#                                      key to pixels, launch to first picture, the fall on screen;
-#                                      about eighteen minutes)
+# Usage: scripts/bench.sh             (allocations per operation at device pixel ratio 1 and 2,
+#                                      offscreen)
+#        scripts/bench.sh feel [OPTIONS]   (the game beside a plain Qt program, without and
+#                                      with a menu bar and a line of text, seen from an X server
+#                                      under Xvfb: key to pixels, launch to first picture, the
+#                                      fall and the clearing pauses on screen; the game's pieces
+#                                      fall until 24 pauses are timed. OPTIONS go to
+#                                      tumblegem_feel, e.g. --launches=3 --falls=5 --pauses=4
+#                                      --presses=10 for a quick look)
 #        scripts/bench.sh launch [ROUNDS]   (launch to first picture alone, the three programs
 #                                      taking turns, 15 launches each per round, default 4
 #                                      rounds; about fifteen seconds a round)
@@ -34,22 +37,27 @@ if [[ "${1:-}" == feel || "${1:-}" == launch ]]; then
             done' "${2:-4}"
         exit
     fi
-    # One X server for all six, one after the other; its screen holds the doubled window.
+    # One X server for all six, one after the other; its screen holds the doubled window. The
+    # load average before each.
     env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY xvfb-run -a -s "-screen 0 1280x1280x24" bash -c '
         for scale in 1 2; do
             for program in bench/tumblegem_feel_baseline bench/tumblegem_feel_baseline_menu \
                 tumblegem; do
-                QT_SCALE_FACTOR=$scale bench/tumblegem_feel "$program"
+                uptime
+                if [[ $program == tumblegem ]]; then
+                    QT_SCALE_FACTOR=$scale bench/tumblegem_feel --pauses=24 "$@" "$program"
+                else # the baselines never clear
+                    QT_SCALE_FACTOR=$scale bench/tumblegem_feel "$@" --pauses=0 "$program"
+                fi
             done
-        done'
+        done' bash "${@:2}"
+    uptime
     exit
 fi
-"$root/scripts/build.sh" "$root/build" -- tumblegem_allocs tumblegem_timing tumblegem_idle
+"$root/scripts/build.sh" "$root/build" -- tumblegem_allocs
 cd "$root/build/bench"
 lscpu | grep -E '^(Model name|CPU\(s\)):'
 uptime
 for scale in 1 2; do
     QT_SCALE_FACTOR=$scale ./tumblegem_allocs 2>/dev/null || true # its last line says why
 done
-./tumblegem_timing 2>/dev/null
-./tumblegem_idle "${1:-60}" 2>/dev/null
