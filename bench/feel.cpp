@@ -6,8 +6,8 @@
 // could be taken.
 // Usage, under an X server whose screen holds the whole window (scripts/bench.sh feel):
 //   tumblegem_feel [--launches=N] [--falls=N] [--pauses=N] [--presses=N] PROGRAM
-// Pieces fall unsteered until both N falls and N clearing pauses are timed; the baselines never
-// clear, so no pauses are asked for unless --pauses says so.
+// Pieces fall unsteered until the falls and the clearing pauses asked for are timed. --pauses is
+// 0 unless given, as the baselines never clear; scripts/bench.sh feel asks the game for 24.
 #include "game/Constants.h"
 #include "game/Layout.h"
 
