@@ -130,8 +130,6 @@ int main(int argc, char** argv) {
                     view.board[x][y] = static_cast<uint8>((x + 3 * y) % kGemValues + 1);
         },
         [&] { view.Redraw(); });
-    Report(
-        "a Sync of one cell", [&] { view.FillRect(CellRect(3, 10)); }, [&] { view.Sync(); });
     char line[32] = {};
     int number = 0;
     Report(
@@ -152,7 +150,6 @@ int main(int argc, char** argv) {
             view.Pulse();
         },
         20 * gRepetitions);
-    SetSnoozeHook(nullptr);
     std::printf("our own code allocated %ld times in play\n", gOursInPlay);
     return gOursInPlay == 0 ? 0 : 1;
 }
