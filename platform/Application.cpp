@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QThread>
 
 #include <clocale>
@@ -99,8 +101,13 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
     d->fontList = std::jthread([] { QFontDatabase::families(); });
     if (gResources != nullptr) {
         QIcon icon;
-        for (const char* const* file = gResources->iconFiles; *file != nullptr; ++file)
-            icon.addFile(QString::fromUtf8(*file));
+        for (const char* const* file = gResources->iconFiles; *file != nullptr; ++file) {
+            // Read as PNG and nothing else: left to guess, Qt loads every image plugin it has
+            // to ask each whether it knows the file, the longest step of a start.
+            QImageReader png(QString::fromUtf8(*file), "png");
+            png.setAutoDetectImageFormat(false);
+            icon.addPixmap(QPixmap::fromImage(png.read()));
+        }
         QApplication::setWindowIcon(icon);
     }
 }

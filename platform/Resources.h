@@ -22,7 +22,7 @@ struct AppResources {
     version_info version;
     // The desktop entry's name without ".desktop"; also the icon theme's name for the icons.
     const char* desktopId;
-    // Qt resource paths of the icon at its sizes, ending with nullptr.
+    // Qt resource paths of the window icon as PNG at its sizes, ending with nullptr.
     const char* const* iconFiles;
 };
 
