@@ -7,6 +7,7 @@
 #include "tests/support/Fixture.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -127,6 +128,11 @@ TEST_F(WindowTest, OwnTitleBarMinimizesAndNeverMaximizes) {
     Settle();
     EXPECT_FALSE(widget->isMaximized());
     EXPECT_EQ(bar->findChildren<QToolButton*>().size(), 2);
+    // A line parts the bar from the menu bar under it.
+    const QImage face = bar->grab().toImage();
+    QImage line(face.width(), 1, face.format());
+    line.fill(bar->palette().mid().color());
+    EXPECT_TRUE(face.copy(0, face.height() - 1, face.width(), 1) == line);
     Button(bar, "Minimize")->click();
     Settle();
     EXPECT_TRUE(widget->isMinimized());
