@@ -103,7 +103,7 @@ BApplication::BApplication(const char*) : d(std::make_unique<ApplicationPrivate>
         QIcon icon;
         for (const char* const* file = gResources->iconFiles; *file != nullptr; ++file) {
             // Read as PNG and nothing else: left to guess, Qt loads every image plugin it has
-            // to ask each whether it knows the file, the longest step of a start.
+            // to ask each whether it knows the file, a few milliseconds of every start.
             QImageReader png(QString::fromUtf8(*file), "png");
             png.setAutoDetectImageFormat(false);
             icon.addPixmap(QPixmap::fromImage(png.read()));
